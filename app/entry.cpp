@@ -1,0 +1,71 @@
+#include "app/entry.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "driver/driver.h"
+#include "forms/commands.h"
+#include "platform/gbk.h"
+#include "platform/services.h"
+#include "report/commands.h"
+#include "runtime/command_table.h"
+#include "runtime/error_report.h"
+#include "store/commands.h"
+
+namespace desk {
+
+bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string word = argv[i];
+    auto value = [&](std::string& target) {
+      if (i + 1 >= argc) {
+        error = word + " needs a value";
+        return false;
+      }
+      target = argv[++i];
+      return true;
+    };
+    if (word == "--dir") {
+      if (!value(line.dir)) return false;
+    } else if (word == "--script") {
+      if (!value(line.script)) return false;
+      line.has_script = true;
+    } else if (word == "--screenshots") {
+      if (!value(line.screenshots)) return false;
+    } else {
+      error = "unknown argument " + word;
+      return false;
+    }
+  }
+  return true;
+}
+
+void RegisterAllCommands() {
+  runtime::CommandTable& table = runtime::Commands();
+  runtime::RegisterCoreCommands(table);
+  store::RegisterStoreCommands(table);
+  forms::RegisterWindowCommands(table);
+  report::RegisterReportCommands(table);
+}
+
+int RunHeadless(const CommandLine& line) {
+  std::ifstream file;
+  std::istream* script = &std::cin;
+  if (line.script != "-") {
+    file.open(line.script);
+    if (!file) {
+      std::cerr << "orderdesk: cannot read script " << line.script << '\n';
+      return 2;
+    }
+    script = &file;
+  }
+  driver::Driver driver(std::cout);
+  driver.Begin(*script);
+  int status = driver.RunToEnd();
+  if (status != 0) return status;
+  // The script's end is the user closing the last window.
+  runtime::RunExitHandler();
+  return 0;
+}
+
+}  // namespace desk

@@ -1,0 +1,26 @@
+// orderdesk [--dir DIR] [--script FILE] [--screenshots OUT]
+#include <iostream>
+
+#include "app/entry.h"
+#include "platform/gbk.h"
+#include "platform/services.h"
+
+int main(int argc, char** argv) {
+  desk::CommandLine line;
+  std::string error;
+  if (!desk::ParseCommandLine(argc, argv, line, error)) {
+    std::cerr << "orderdesk: " << error << '\n'
+              << "usage: orderdesk [--dir DIR] [--script FILE] [--screenshots OUT]\n";
+    return 2;
+  }
+  // Relative names (the data files, the settings file) resolve in the
+  // program directory.
+  std::string dir = line.dir.empty() ? platform::ProgramDirectory() : platform::Utf8ToGbk(line.dir);
+  if (!platform::ChangeDirectory(dir)) {
+    std::cerr << "orderdesk: cannot enter directory " << platform::GbkToUtf8(dir) << '\n';
+    return 2;
+  }
+  desk::RegisterAllCommands();
+  if (line.has_script) return desk::RunHeadless(line);
+  return desk::RunWithWindows(argc, argv, line);
+}

@@ -1,0 +1,20 @@
+// Texts as they appear in scripts and transcripts.
+//
+// Scripts are UTF-8 with the escapes \r \n \t \\ and \s (a space); the
+// transcript quotes texts with \r \n \t \\ \" escaped and writes bytes that
+// are not valid GBK as \xNN.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace driver {
+
+// A script text (UTF-8, escaped) as a GBK text.
+std::string ScriptTextToGbk(std::string_view script_text);
+
+// A GBK text in transcript form, in double quotes.
+std::string Quoted(std::string_view gbk);
+
+}  // namespace driver

@@ -1,0 +1,7 @@
+#include "forms/commands.h"
+
+namespace forms {
+
+void RegisterWindowCommands(runtime::CommandTable& /*table*/) {}
+
+}  // namespace forms

@@ -1,0 +1,44 @@
+// GBK (code page 936) byte strings and their conversion at the program's edges.
+//
+// Inside the program every text is a GBK byte string: a byte >= 0x80 starts a
+// two-byte character, any other byte is a character of its own. These helpers
+// walk such strings and convert them to and from UTF-8, which is what the file
+// system, the terminal, script files and Qt speak.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// True when `byte` starts a two-byte character.
+constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
+
+// Length in bytes of the character that starts at `pos`: 2 for a lead byte
+// followed by a trail byte, else 1 (a lead byte at the very end counts as one).
+inline std::size_t CharLength(std::string_view text, std::size_t pos) {
+  return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+}
+
+// ASCII letters folded to lower case; bytes of double-byte characters are
+// left alone (their trail bytes may look like letters).
+std::string FoldCase(std::string_view gbk);
+
+// Equality without regard to letter case, double-byte aware.
+bool EqualIgnoreCase(std::string_view a, std::string_view b);
+
+// UTF-8 to GBK. Characters GBK cannot hold become '?'.
+std::string Utf8ToGbk(std::string_view utf8);
+
+// GBK to UTF-8. Bytes that are not valid GBK are written as the four
+// characters "\xNN" (lower-case hex) when `escape_invalid` is set, else as
+// U+FFFD.
+std::string GbkToUtf8(std::string_view gbk, bool escape_invalid = true);
+
+// A GBK copy of a UTF-8 literal, converted once per literal and kept for the
+// whole run. Source files are UTF-8; `"添加"_gbk` is the GBK text.
+const std::string& operator""_gbk(const char* utf8, std::size_t length);
+
+}  // namespace platform

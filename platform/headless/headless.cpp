@@ -1,0 +1,70 @@
+#include "platform/headless/headless.h"
+
+#include <ctime>
+
+namespace platform {
+
+LocalTime SystemClock::Now() {
+  std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  localtime_r(&now, &parts);
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+          parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+bool MemoryClipboard::SetText(std::string_view gbk) {
+  text_ = std::string(gbk);
+  return true;
+}
+
+bool BoxHasButton(std::uint32_t style, BoxAnswer answer) {
+  switch (style & 0xF) {
+    case 0: return answer == BoxAnswer::kOk;
+    case 1: return answer == BoxAnswer::kOk || answer == BoxAnswer::kCancel;
+    case 2:
+      return answer == BoxAnswer::kAbort || answer == BoxAnswer::kRetry ||
+             answer == BoxAnswer::kIgnore;
+    case 3:
+      return answer == BoxAnswer::kYes || answer == BoxAnswer::kNo ||
+             answer == BoxAnswer::kCancel;
+    case 4: return answer == BoxAnswer::kYes || answer == BoxAnswer::kNo;
+    case 5: return answer == BoxAnswer::kRetry || answer == BoxAnswer::kCancel;
+    default: return answer == BoxAnswer::kOk;
+  }
+}
+
+BoxAnswer DefaultAnswer(std::uint32_t style) {
+  return BoxHasButton(style, BoxAnswer::kOk) ? BoxAnswer::kOk : BoxAnswer::kNo;
+}
+
+BoxAnswer ScriptedDialogs::ShowMessageBox(std::string_view text, std::string_view caption,
+                                          std::uint32_t style) {
+  ShownBox box{std::string(text), std::string(caption), style, DefaultAnswer(style), true};
+  if (!answers_.empty()) {
+    box.answer = answers_.front();
+    box.answered_by_default = false;
+    answers_.pop_front();
+  }
+  shown_.push_back(box);
+  if (box_observer_) box_observer_(box);
+  return box.answer;
+}
+
+void ScriptedDialogs::ShowRuntimeError(std::string_view text) {
+  errors_.emplace_back(text);
+  if (error_observer_) error_observer_(errors_.back());
+}
+
+std::optional<std::string> ScriptedDialogs::AskPassword(std::string_view, std::string_view) {
+  if (passwords_.empty()) return std::nullopt;
+  auto password = std::move(passwords_.front());
+  passwords_.pop_front();
+  return password;
+}
+
+void ScriptedDialogs::OpenWebPage(std::string_view address) {
+  opened_.emplace_back(address);
+  if (open_observer_) open_observer_(opened_.back());
+}
+
+}  // namespace platform

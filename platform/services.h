@@ -1,0 +1,94 @@
+// The operating-system services the rest of the program uses, behind small
+// interfaces, and the run-wide registry that says which implementation serves
+// them: the headless one (scripts and tests) or the Qt one (real windows).
+//
+// Every text crossing these interfaces is a GBK byte string; the
+// implementations convert at their own edge.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Local wall-clock time, to the second.
+struct LocalTime {
+  int year = 1899, month = 12, day = 30;
+  int hour = 0, minute = 0, second = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalTime Now() = 0;
+};
+
+// The clipboard's plain text.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // The text on the clipboard, or nullopt when it cannot be opened or holds no text.
+  virtual std::optional<std::string> GetText() = 0;
+  // Empties the clipboard and puts `gbk` on it; false when that fails.
+  virtual bool SetText(std::string_view gbk) = 0;
+};
+
+// Buttons pressed in a message box, as the message-box command returns them.
+enum class BoxAnswer : int { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4, kYes = 5, kNo = 6 };
+
+// Message boxes and the few other things the user is asked or shown outside
+// the windows of the template.
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  // A modal message box. `style`: low 4 bits the buttons (0 OK, 1 OK/Cancel,
+  // 2 Abort/Retry/Ignore, 3 Yes/No/Cancel, 4 Yes/No, 5 Retry/Cancel), 0x10 stop
+  // icon, 0x20 question, 0x30 exclamation, 0x40 information.
+  virtual BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption,
+                                   std::uint32_t style) = 0;
+  // The runtime error box ("错误", stop icon, OK). Returns when it is closed.
+  virtual void ShowRuntimeError(std::string_view text) = 0;
+  // Asks for a data file's password. nullopt when the user refuses.
+  virtual std::optional<std::string> AskPassword(std::string_view prompt,
+                                                 std::string_view caption) = 0;
+  // Asks the desktop to open a web address in the user's browser.
+  virtual void OpenWebPage(std::string_view address) = 0;
+  // The mouse pointer's screen position.
+  virtual int CursorX() = 0;
+  virtual int CursorY() = 0;
+};
+
+// The services in use for this run. Pointers are never null once `Install`
+// has run; the headless implementation is installed by default.
+struct Services {
+  Clock* clock = nullptr;
+  Clipboard* clipboard = nullptr;
+  UserDialogs* dialogs = nullptr;
+};
+
+// The run-wide services.
+Services& Current();
+
+// Installs `services` for as long as the object lives, then puts back what
+// was there (tests install fakes this way).
+class ScopedServices {
+ public:
+  explicit ScopedServices(const Services& services);
+  ~ScopedServices();
+  ScopedServices(const ScopedServices&) = delete;
+  ScopedServices& operator=(const ScopedServices&) = delete;
+
+ private:
+  Services previous_;
+};
+
+// The process's current directory as GBK (at most 260 bytes), or nullopt.
+std::optional<std::string> CurrentDirectory();
+// Makes `gbk_path` the current directory; false when it cannot.
+bool ChangeDirectory(std::string_view gbk_path);
+// The directory that holds the running program, as GBK.
+std::string ProgramDirectory();
+
+}  // namespace platform

@@ -1,0 +1,7 @@
+#include "report/commands.h"
+
+namespace report {
+
+void RegisterReportCommands(runtime::CommandTable& /*table*/) {}
+
+}  // namespace report

@@ -1,0 +1,7 @@
+#include "runtime/command_table.h"
+
+namespace runtime {
+
+void RegisterCoreCommands(CommandTable& /*table*/) {}
+
+}  // namespace runtime

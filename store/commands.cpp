@@ -1,0 +1,7 @@
+#include "store/commands.h"
+
+namespace store {
+
+void RegisterStoreCommands(runtime::CommandTable& /*table*/) {}
+
+}  // namespace store

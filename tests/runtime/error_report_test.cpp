@@ -1,0 +1,75 @@
+#include "runtime/error_report.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/gbk.h"
+#include "platform/headless/headless.h"
+
+namespace runtime {
+namespace {
+
+using platform::operator""_gbk;
+
+TEST(RuntimeErrorBox, TextHasCodeAndMessageLinesOnlyWhenGiven) {
+  EXPECT_EQ(RuntimeErrorBoxText(RuntimeErrorMessage(5), 5),
+            "运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：数据或数组类型不匹配\r\n"_gbk);
+  EXPECT_EQ(RuntimeErrorBoxText("载入启动窗口失败"_gbk, 0),
+            "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"_gbk);
+  EXPECT_EQ(RuntimeErrorBoxText("", 3), "运行时出错!\r\n\r\n错误代码：3\r\n\r\n"_gbk);
+  EXPECT_TRUE(RuntimeErrorMessage(0).empty());
+  EXPECT_TRUE(RuntimeErrorMessage(12).empty());
+  EXPECT_EQ(RuntimeErrorMessage(11), "所提供参数的数据类型不符合要求"_gbk);
+}
+
+bool exit_handler_ran = false;
+void MarkExitHandlerRan() { exit_handler_ran = true; }
+
+TEST(RuntimeErrorReportDeathTest, ShowsTheBoxAndExitsWith255WithoutTheExitHandler) {
+  EXPECT_EXIT(
+      {
+        platform::ScriptedDialogs dialogs;
+        dialogs.SetErrorObserver([](const std::string& text) {
+          std::fprintf(stderr, "box:%s", platform::GbkToUtf8(text).c_str());
+        });
+        platform::ScopedServices services({nullptr, nullptr, &dialogs});
+        SetExitHandler([] { std::fprintf(stderr, "exit handler ran"); });
+        RaiseRuntimeError(5);
+      },
+      testing::ExitedWithCode(255), "box:运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：数据或数组类型不匹配\r\n$");
+}
+
+TEST(RuntimeErrorReportDeathTest, MemoryReportNamesTheSize) {
+  EXPECT_EXIT(
+      {
+        platform::ScriptedDialogs dialogs;
+        dialogs.SetErrorObserver([](const std::string& text) {
+          std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
+        });
+        platform::ScopedServices services({nullptr, nullptr, &dialogs});
+        GuardAllocation([]() -> int { throw std::bad_alloc(); });
+      },
+      testing::ExitedWithCode(255), "错误信息：分配 0 字节内存失败!");
+  EXPECT_EXIT(
+      {
+        platform::ScriptedDialogs dialogs;
+        dialogs.SetErrorObserver([](const std::string& text) {
+          std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
+        });
+        platform::ScopedServices services({nullptr, nullptr, &dialogs});
+        ReportOutOfMemory(1024);
+      },
+      testing::ExitedWithCode(255), "分配 1024 字节内存失败!");
+}
+
+TEST(ExitHandler, RunsOnceAtTheNormalEnd) {
+  exit_handler_ran = false;
+  SetExitHandler(&MarkExitHandlerRan);
+  RunExitHandler();
+  EXPECT_TRUE(exit_handler_ran);
+  exit_handler_ran = false;
+  RunExitHandler();
+  EXPECT_FALSE(exit_handler_ran);
+}
+
+}  // namespace
+}  // namespace runtime
