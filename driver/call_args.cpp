@@ -21,8 +21,8 @@ bool ParseDate(std::string_view text, runtime::CivilTime& time) {
   bool whole_date = std::sscanf(copy.c_str(), "%d-%d-%d%n", &y, &mo, &d, &used) == 3 &&
                     static_cast<std::size_t>(used) == copy.size();
   bool date_and_time =
-      !whole_date && std::sscanf(copy.c_str(), "%d-%d-%d %d:%d:%d%n", &y, &mo, &d, &h, &mi, &s,
-                                 &used) == 6 &&
+      !whole_date &&
+      std::sscanf(copy.c_str(), "%d-%d-%d %d:%d:%d%n", &y, &mo, &d, &h, &mi, &s, &used) == 6 &&
       static_cast<std::size_t>(used) == copy.size();
   if (!whole_date && !date_and_time) return false;
   if (mo < 1 || mo > 12 || d < 1 || d > runtime::DaysInMonth(y, mo) || h > 23 || mi > 59 ||
@@ -54,7 +54,8 @@ std::optional<Value> ParseNumber(std::string_view word) {
   }
   double real = 0;
   auto [real_end, real_error] = std::from_chars(word.data(), word.data() + word.size(), real);
-  if (real_error == std::errc() && real_end == word.data() + word.size()) return Value::Double(real);
+  if (real_error == std::errc() && real_end == word.data() + word.size())
+    return Value::Double(real);
   return std::nullopt;
 }
 

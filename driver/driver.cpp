@@ -12,21 +12,28 @@ namespace {
 
 const char* AnswerWord(platform::BoxAnswer answer) {
   switch (answer) {
-    case platform::BoxAnswer::kOk: return "ok";
-    case platform::BoxAnswer::kCancel: return "cancel";
-    case platform::BoxAnswer::kAbort: return "abort";
-    case platform::BoxAnswer::kRetry: return "retry";
-    case platform::BoxAnswer::kIgnore: return "ignore";
-    case platform::BoxAnswer::kYes: return "yes";
-    case platform::BoxAnswer::kNo: return "no";
+    case platform::BoxAnswer::kOk:
+      return "ok";
+    case platform::BoxAnswer::kCancel:
+      return "cancel";
+    case platform::BoxAnswer::kAbort:
+      return "abort";
+    case platform::BoxAnswer::kRetry:
+      return "retry";
+    case platform::BoxAnswer::kIgnore:
+      return "ignore";
+    case platform::BoxAnswer::kYes:
+      return "yes";
+    case platform::BoxAnswer::kNo:
+      return "no";
   }
   return "ok";
 }
 
 std::optional<platform::BoxAnswer> ParseAnswer(std::string_view word) {
   using platform::BoxAnswer;
-  for (BoxAnswer answer : {BoxAnswer::kOk, BoxAnswer::kCancel, BoxAnswer::kAbort,
-                           BoxAnswer::kRetry, BoxAnswer::kIgnore, BoxAnswer::kYes, BoxAnswer::kNo})
+  for (BoxAnswer answer : {BoxAnswer::kOk, BoxAnswer::kCancel, BoxAnswer::kAbort, BoxAnswer::kRetry,
+                           BoxAnswer::kIgnore, BoxAnswer::kYes, BoxAnswer::kNo})
     if (word == AnswerWord(answer)) return answer;
   return std::nullopt;
 }
@@ -48,7 +55,8 @@ Driver::Driver(std::ostream& out)
           (box.answered_by_default ? " (default)" : ""));
   });
   dialogs_.SetErrorObserver([this](const std::string& text) { Print("ERROR " + Quoted(text)); });
-  dialogs_.SetOpenObserver([this](const std::string& address) { Print("OPEN " + Quoted(address)); });
+  dialogs_.SetOpenObserver(
+      [this](const std::string& address) { Print("OPEN " + Quoted(address)); });
   AddBuiltInVerbs();
 }
 
@@ -115,9 +123,7 @@ void Driver::AddBuiltInVerbs() {
     clock_.Set({y, mo, d, h, mi, s});
     platform::Current().clock = &clock_;
   });
-  AddVerb("clipboard", [this](std::string_view rest) {
-    clipboard_.Put(ScriptTextToGbk(rest));
-  });
+  AddVerb("clipboard", [this](std::string_view rest) { clipboard_.Put(ScriptTextToGbk(rest)); });
   AddVerb("dump-clipboard", [this](std::string_view) {
     auto text = platform::Current().clipboard->GetText();
     Print("clipboard " + Quoted(text.value_or("")));

@@ -14,13 +14,27 @@ std::string ScriptTextToGbk(std::string_view script_text) {
       continue;
     }
     switch (char next = script_text[++i]) {
-      case 'r': utf8 += '\r'; break;
-      case 'n': utf8 += '\n'; break;
-      case 't': utf8 += '\t'; break;
-      case 's': utf8 += ' '; break;
-      case '\\': utf8 += '\\'; break;
-      case '"': utf8 += '"'; break;
-      default: utf8 += '\\', utf8 += next; break;
+      case 'r':
+        utf8 += '\r';
+        break;
+      case 'n':
+        utf8 += '\n';
+        break;
+      case 't':
+        utf8 += '\t';
+        break;
+      case 's':
+        utf8 += ' ';
+        break;
+      case '\\':
+        utf8 += '\\';
+        break;
+      case '"':
+        utf8 += '"';
+        break;
+      default:
+        utf8 += '\\', utf8 += next;
+        break;
     }
   }
   return platform::Utf8ToGbk(utf8);
@@ -38,12 +52,24 @@ std::string Quoted(std::string_view gbk) {
     if (n == 2 && static_cast<unsigned char>(gbk[i + 1]) < 0x40) n = 1;
     if (n == 1) {
       switch (char c = gbk[i]) {
-        case '\r': escaped += "\\r"; break;
-        case '\n': escaped += "\\n"; break;
-        case '\t': escaped += "\\t"; break;
-        case '\\': escaped += "\\\\"; break;
-        case '"': escaped += "\\\""; break;
-        default: escaped += c; break;
+        case '\r':
+          escaped += "\\r";
+          break;
+        case '\n':
+          escaped += "\\n";
+          break;
+        case '\t':
+          escaped += "\\t";
+          break;
+        case '\\':
+          escaped += "\\\\";
+          break;
+        case '"':
+          escaped += "\\\"";
+          break;
+        default:
+          escaped += c;
+          break;
       }
     } else {
       escaped.append(gbk.substr(i, n));

@@ -36,7 +36,15 @@ class Clipboard {
 };
 
 // Buttons pressed in a message box, as the message-box command returns them.
-enum class BoxAnswer : int { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4, kYes = 5, kNo = 6 };
+enum class BoxAnswer : int {
+  kOk = 0,
+  kCancel = 1,
+  kAbort = 2,
+  kRetry = 3,
+  kIgnore = 4,
+  kYes = 5,
+  kNo = 6
+};
 
 // Message boxes and the few other things the user is asked or shown outside
 // the windows of the template.

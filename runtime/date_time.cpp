@@ -60,9 +60,9 @@ CivilTime BreakDown(double days) {
 }
 
 double MakeDateTime(const CivilTime& time) {
-  double day = static_cast<double>(DaysFromCivil(time.year, static_cast<unsigned>(time.month),
-                                                 static_cast<unsigned>(time.day)) -
-                                   kDayZero);
+  double day = static_cast<double>(
+      DaysFromCivil(time.year, static_cast<unsigned>(time.month), static_cast<unsigned>(time.day)) -
+      kDayZero);
   double fraction = (time.hour * 3600.0 + time.minute * 60.0 + time.second) / kSecondsPerDay;
   return day >= 0 ? day + fraction : day - fraction;
 }

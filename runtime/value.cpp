@@ -7,20 +7,34 @@ namespace runtime {
 std::string type::Name(std::uint32_t code) {
   if (IsArray(code)) return Name(code & ~kArrayFlag) + "[]";
   switch (code) {
-    case kNone: return "none";
-    case kBool: return "Bool";
-    case kDateTime: return "DateTime";
-    case kText: return "Text";
-    case kByteSet: return "ByteSet";
-    case kSubroutinePointer: return "SubroutinePointer";
-    case kDeferredCondition: return "DeferredCondition";
-    case kByte: return "Byte";
-    case kShort: return "Short";
-    case kInt: return "Int";
-    case kLong: return "Long";
-    case kFloat: return "Float";
-    case kDouble: return "Double";
-    default: break;
+    case kNone:
+      return "none";
+    case kBool:
+      return "Bool";
+    case kDateTime:
+      return "DateTime";
+    case kText:
+      return "Text";
+    case kByteSet:
+      return "ByteSet";
+    case kSubroutinePointer:
+      return "SubroutinePointer";
+    case kDeferredCondition:
+      return "DeferredCondition";
+    case kByte:
+      return "Byte";
+    case kShort:
+      return "Short";
+    case kInt:
+      return "Int";
+    case kLong:
+      return "Long";
+    case kFloat:
+      return "Float";
+    case kDouble:
+      return "Double";
+    default:
+      break;
   }
   if (ClassOf(code) == Class::kUnit) return "UnitRef";
   char buffer[24];

@@ -4,7 +4,8 @@
 
 namespace store {
 
-// Adds the record-store commands (open, select, move, read, write, append, delete, purge, find) to `table`.
+// Adds the record-store commands (open, select, move, read, write, append, delete, purge, find) to
+// `table`.
 void RegisterStoreCommands(runtime::CommandTable& table);
 
 }  // namespace store

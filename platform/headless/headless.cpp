@@ -19,17 +19,21 @@ bool MemoryClipboard::SetText(std::string_view gbk) {
 
 bool BoxHasButton(std::uint32_t style, BoxAnswer answer) {
   switch (style & 0xF) {
-    case 0: return answer == BoxAnswer::kOk;
-    case 1: return answer == BoxAnswer::kOk || answer == BoxAnswer::kCancel;
+    case 0:
+      return answer == BoxAnswer::kOk;
+    case 1:
+      return answer == BoxAnswer::kOk || answer == BoxAnswer::kCancel;
     case 2:
       return answer == BoxAnswer::kAbort || answer == BoxAnswer::kRetry ||
              answer == BoxAnswer::kIgnore;
     case 3:
-      return answer == BoxAnswer::kYes || answer == BoxAnswer::kNo ||
-             answer == BoxAnswer::kCancel;
-    case 4: return answer == BoxAnswer::kYes || answer == BoxAnswer::kNo;
-    case 5: return answer == BoxAnswer::kRetry || answer == BoxAnswer::kCancel;
-    default: return answer == BoxAnswer::kOk;
+      return answer == BoxAnswer::kYes || answer == BoxAnswer::kNo || answer == BoxAnswer::kCancel;
+    case 4:
+      return answer == BoxAnswer::kYes || answer == BoxAnswer::kNo;
+    case 5:
+      return answer == BoxAnswer::kRetry || answer == BoxAnswer::kCancel;
+    default:
+      return answer == BoxAnswer::kOk;
   }
 }
 

@@ -58,7 +58,9 @@ class ScriptedDialogs : public UserDialogs {
   using TextObserver = std::function<void(const std::string&)>;
 
   void QueueAnswer(BoxAnswer answer) { answers_.push_back(answer); }
-  void QueuePassword(std::optional<std::string> password) { passwords_.push_back(std::move(password)); }
+  void QueuePassword(std::optional<std::string> password) {
+    passwords_.push_back(std::move(password));
+  }
   void SetBoxObserver(BoxObserver observer) { box_observer_ = std::move(observer); }
   void SetErrorObserver(TextObserver observer) { error_observer_ = std::move(observer); }
   void SetOpenObserver(TextObserver observer) { open_observer_ = std::move(observer); }

@@ -19,7 +19,8 @@ std::vector<Value> Parse(std::string_view words) {
 }
 
 TEST(CallArgs, EveryKindOfWord) {
-  auto args = Parse(R"("a b\t\"c\"" 123 -4 1.5 1e3 true false _ 0x0a0b @2008-05-01 14:05:09 @2008-05-01 "人")");
+  auto args = Parse(
+      R"("a b\t\"c\"" 123 -4 1.5 1e3 true false _ 0x0a0b @2008-05-01 14:05:09 @2008-05-01 "人")");
   ASSERT_EQ(args.size(), 12u);
   EXPECT_EQ(args[0], Value::OfText("a b\t\"c\""));
   EXPECT_EQ(args[1], Value::Int(123));

@@ -13,15 +13,25 @@ TEST(Gbk, RoundTripsChineseThroughUtf8) {
 }
 
 TEST(Gbk, EscapesBytesThatAreNotGbk) {
-  EXPECT_EQ(GbkToUtf8("a\xff" "b"), "a\\xffb");
+  EXPECT_EQ(GbkToUtf8("a\xff"
+                      "b"),
+            "a\\xffb");
   EXPECT_EQ(GbkToUtf8("\x81"), "\\x81");  // a lead byte with nothing after it
 }
 
 TEST(Gbk, CaseFoldingLeavesTrailBytesAlone) {
   // 0x8141 has the trail byte 'A'; folding it would make another character.
-  std::string text = "\x81\x41" "Ab";
-  EXPECT_EQ(FoldCase(text), "\x81\x41" "ab");
-  EXPECT_TRUE(EqualIgnoreCase("\x81\x41" "Ab", "\x81\x41" "aB"));
+  std::string text =
+      "\x81\x41"
+      "Ab";
+  EXPECT_EQ(FoldCase(text),
+            "\x81\x41"
+            "ab");
+  EXPECT_TRUE(
+      EqualIgnoreCase("\x81\x41"
+                      "Ab",
+                      "\x81\x41"
+                      "aB"));
   EXPECT_FALSE(EqualIgnoreCase("\x81\x41", "\x81\x61"));
   EXPECT_FALSE(EqualIgnoreCase("abc", "ab"));
 }

@@ -35,7 +35,8 @@ TEST(RuntimeErrorReportDeathTest, ShowsTheBoxAndExitsWith255WithoutTheExitHandle
         SetExitHandler([] { std::fprintf(stderr, "exit handler ran"); });
         RaiseRuntimeError(5);
       },
-      testing::ExitedWithCode(255), "box:运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：数据或数组类型不匹配\r\n$");
+      testing::ExitedWithCode(255),
+      "box:运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：数据或数组类型不匹配\r\n$");
 }
 
 TEST(RuntimeErrorReportDeathTest, MemoryReportNamesTheSize) {

@@ -9,7 +9,8 @@ TEST(Value, OmittedIsDistinctFromAGivenZero) {
   Value omitted;
   EXPECT_TRUE(omitted.IsNone());
   EXPECT_EQ(omitted.type(), 0u);
-  for (const Value& zero : {Value::Int(0), Value::Bool(false), Value::Double(0), Value::OfText("")}) {
+  for (const Value& zero :
+       {Value::Int(0), Value::Bool(false), Value::Double(0), Value::OfText("")}) {
     EXPECT_FALSE(zero.IsNone());
     EXPECT_FALSE(zero == omitted);
   }
