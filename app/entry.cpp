@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "driver/driver.h"
+#include "driver/verbs.h"
 #include "forms/commands.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
@@ -60,6 +61,7 @@ int RunHeadless(const CommandLine& line) {
     script = &file;
   }
   driver::Driver driver(std::cout);
+  driver::AddAllVerbs(driver);
   driver.Begin(*script);
   int status = driver.RunToEnd();
   if (status != 0) return status;

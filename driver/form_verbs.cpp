@@ -1,0 +1,7 @@
+#include "driver/verbs.h"
+
+namespace driver {
+
+void AddFormVerbs(Driver& /*driver*/) {}
+
+}  // namespace driver

@@ -1,0 +1,7 @@
+#include "driver/verbs.h"
+
+namespace driver {
+
+void AddReportVerbs(Driver& /*driver*/) {}
+
+}  // namespace driver
