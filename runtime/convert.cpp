@@ -1,30 +1,237 @@
 #include "runtime/convert.h"
 
+#include <locale.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include "platform/gbk.h"
+#include "runtime/date_time.h"
 
 namespace runtime {
+namespace {
 
-// Provisional conversions; the exact tables replace them.
-Text DoubleText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.13g", value);
-  return buffer;
+using platform::operator""_gbk;
+
+// 10^k; exact for 0 <= k <= 22.
+double PowerOfTen(int k) {
+  static constexpr std::array<double, 23> kExact = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (k >= 0 && k < static_cast<int>(kExact.size())) return kExact[static_cast<std::size_t>(k)];
+  return std::pow(10.0, k);
 }
 
-double RoundToSixDigits(float value) { return value; }
+Text Formatted(const char* format, auto... values) {
+  char buffer[64];
+  int length = std::snprintf(buffer, sizeof buffer, format, values...);
+  if (length < 0) return {};
+  return Text(buffer, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof buffer - 1));
+}
 
-Text FoldFullWidth(std::string_view text) { return Text(text); }
+// The raw bytes of a numeric array's elements, each in its storage size.
+Bytes RawArrayBytes(const Array& array) {
+  Bytes bytes;
+  auto append = [&bytes](const auto& data) {
+    const auto* first = reinterpret_cast<const std::uint8_t*>(&data);
+    bytes.insert(bytes.end(), first, first + sizeof data);
+  };
+  for (const Value& element : array.elements) {
+    switch (array.element_type) {
+      case type::kByte:
+        append(static_cast<std::uint8_t>(element.AsInt64()));
+        break;
+      case type::kShort:
+        append(static_cast<std::int16_t>(element.AsInt64()));
+        break;
+      case type::kInt:
+        append(static_cast<std::int32_t>(element.AsInt64()));
+        break;
+      case type::kLong:
+        append(element.AsInt64());
+        break;
+      case type::kFloat:
+        append(element.AsFloat());
+        break;
+      case type::kDouble:
+        append(element.AsDouble());
+        break;
+      default:
+        break;
+    }
+  }
+  return bytes;
+}
+
+Text UpToFirstNul(const Bytes& bytes) {
+  const auto* first = reinterpret_cast<const char*>(bytes.data());
+  return Text(first, strnlen(first, bytes.size()));
+}
+
+// Length of the C floating-point literal at the start of `text`: optional
+// sign, digits with at most one decimal point (at least one digit), then an
+// optional exponent that counts only when it has digits. 0 when none.
+std::size_t FloatingLiteralLength(std::string_view text) {
+  std::size_t i = 0;
+  auto digits = [&] {
+    std::size_t start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - start;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t mantissa_digits = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa_digits += digits();
+  }
+  if (mantissa_digits == 0) return 0;
+  std::size_t end = i;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() > 0) end = i;
+  }
+  return end;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Numbers read the same whatever locale the window system has set.
+locale_t CLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return locale;
+}
+
+}  // namespace
+
+Text DoubleText(double value) { return Formatted("%.13g", value); }
+
+double RoundToSixDigits(float value) {
+  double magnitude = std::fabs(static_cast<double>(value));
+  if (magnitude == 0 || !std::isfinite(magnitude)) return value;
+  int exponent_of_two = 0;
+  std::frexp(magnitude, &exponent_of_two);  // magnitude = m * 2^x with m in [0.5, 1)
+  --exponent_of_two;                        // as 1.f * 2^x
+  int e = static_cast<int>(exponent_of_two * 0.30102999566398120);  // truncated
+  // Scaled by 10^-e the magnitude lies in [0.1, 100); bring it to six digits
+  // before the point. Scaling in one step by an exact power of ten keeps
+  // halves exact, so that they round up as they should.
+  auto scaled_to = [magnitude](int shift) {
+    return shift >= 0 ? magnitude * PowerOfTen(shift) : magnitude / PowerOfTen(-shift);
+  };
+  if (scaled_to(-e) >= 10) {
+    e += 1;
+  } else if (scaled_to(-e) < 1) {
+    e -= 1;
+  }
+  int shift = 5 - e;
+  double scaled = scaled_to(shift);
+  double whole = std::floor(scaled);
+  if (scaled - whole >= 0.5) whole += 1;
+  double rounded = shift >= 0 ? whole / PowerOfTen(shift) : whole * PowerOfTen(-shift);
+  return value < 0 ? -rounded : rounded;
+}
+
+Text DateTimeText(double days) {
+  CivilTime t = BreakDown(days);
+  Text text = Formatted("%d", t.year) + "年"_gbk + Formatted("%d", t.month) + "月"_gbk +
+              Formatted("%d", t.day) + "日"_gbk;
+  if (t.second != 0) {
+    text += Formatted("%d", t.hour) + "时"_gbk + Formatted("%d", t.minute) + "分"_gbk +
+            Formatted("%d", t.second) + "秒"_gbk;
+  } else if (t.minute != 0) {
+    text += Formatted("%d", t.hour) + "时"_gbk + Formatted("%d", t.minute) + "分"_gbk;
+  } else if (t.hour != 0) {
+    text += Formatted("%d", t.hour) + "时"_gbk;
+  }
+  return text;
+}
 
 Text ToText(const Value& value) {
-  if (value.IsText()) return value.AsText();
-  if (value.IsNumeric()) return DoubleText(value.NumericValue());
+  switch (value.type()) {
+    case type::kByte:
+      return Formatted("%u", static_cast<unsigned>(value.AsInt64() & 0xFF));
+    case type::kShort:
+    case type::kInt:
+      return Formatted("%d", static_cast<int>(value.AsInt64()));
+    case type::kLong:
+      return Formatted("%lld", static_cast<long long>(value.AsInt64()));
+    case type::kFloat:
+      return Formatted("%.6g", RoundToSixDigits(value.AsFloat()));
+    case type::kDouble:
+      return DoubleText(value.AsDouble());
+    case type::kBool:
+      return value.AsBool() ? "真"_gbk : "假"_gbk;
+    case type::kDateTime:
+      return DateTimeText(value.AsDouble());
+    case type::kText:
+      return value.AsText();
+    case type::kByteSet:
+      return UpToFirstNul(value.AsBytes());
+    default:
+      break;
+  }
+  if (value.IsArray() && type::IsNumeric(value.AsArray().element_type))
+    return UpToFirstNul(RawArrayBytes(value.AsArray()));
   return {};
 }
 
+Text FoldFullWidth(std::string_view text) {
+  Text folded;
+  folded.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = platform::CharLength(text, i);
+    if (length == 2) {
+      auto lead = static_cast<unsigned char>(text[i]);
+      auto trail = static_cast<unsigned char>(text[i + 1]);
+      if (lead == 0xA1 && trail == 0xA1) {
+        folded += ' ';
+      } else if (lead == 0xA1 && trail == 0xAB) {
+        folded += '~';
+      } else if (lead == 0xA1 && (trail == 0xEE || trail == 0xEF)) {
+        folded += '*';
+      } else if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
+        folded += static_cast<char>(trail - 0x80);
+      } else {
+        folded.append(text, i, 2);
+      }
+    } else {
+      folded += text[i];
+    }
+    i += length;
+  }
+  return folded;
+}
+
+double TextToNumber(std::string_view text) {
+  Text folded = FoldFullWidth(text);
+  std::string_view rest = folded;
+  while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+  std::size_t length = FloatingLiteralLength(rest);
+  if (length == 0) return 0;
+  // The literal is checked above, so the reader sees nothing but it: no hex
+  // forms, no "inf" or "nan". Too large a number gives an infinity.
+  std::string literal(rest.substr(0, length));
+  return strtod_l(literal.c_str(), nullptr, CLocale());
+}
+
 double ToNumber(const Value& value) {
-  if (value.IsText()) return std::strtod(value.AsText().c_str(), nullptr);
-  return value.NumericValue();
+  switch (value.type()) {
+    case type::kBool:
+      return value.AsBool() ? 1 : 0;
+    case type::kSubroutinePointer:
+      return static_cast<double>(static_cast<std::uint64_t>(value.AsInt64()));
+    case type::kText:
+      return TextToNumber(value.AsText());
+    default:
+      return value.NumericValue();
+  }
 }
 
 }  // namespace runtime

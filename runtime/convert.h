@@ -7,25 +7,44 @@
 
 namespace runtime {
 
-// The text form of a value: integers in decimal, Float rounded to six
-// significant digits then "%.6g", Double "%.13g", Bool "真"/"假", DateTime
-// "%d年%d月%d日" plus the time of day as far as it is non-zero, Text a copy,
-// ByteSet and numeric arrays their raw bytes up to the first NUL.
+// The text form of a value:
+//   Byte "%u"; Short and Int "%d"; Long signed decimal;
+//   Float rounded to six significant digits (RoundToSixDigits), then "%.6g";
+//   Double "%.13g"; Bool "真" / "假";
+//   DateTime "%d年%d月%d日" followed by "%d时%d分%d秒" when the seconds are
+//     non-zero, else "%d时%d分" when the minutes are, else "%d时" when the
+//     hour is, else nothing;
+//   Text a copy;
+//   ByteSet and arrays of a numeric type their raw bytes (little-endian
+//     elements) up to the first NUL byte, or all of them;
+//   anything else the empty text.
 Text ToText(const Value& value);
 
-// The number a value stands for (Double). Texts are read as a C
-// floating-point literal after full-width folding; no number gives 0.
-// DateTime, ByteSet and no value give 0.
+// The number a value stands for. Integer types and Float are widened, Double
+// is kept, Bool gives 1 or 0, a subroutine pointer its address. A Text is
+// folded (FoldFullWidth) and read as a C floating-point literal after leading
+// blanks; reading stops at the first byte that does not fit, and no number at
+// all gives 0. DateTime, ByteSet, arrays, units and no value give 0.
 double ToNumber(const Value& value);
 
-// `text` with full-width ASCII (0xA3A1-0xA3FE), the full-width space and the
-// full-width ~ and * folded to their ASCII characters.
+// The number at the start of `text` read as ToNumber reads a Text.
+double TextToNumber(std::string_view text);
+
+// `text` with full-width characters folded to ASCII: the full-width space
+// 0xA1A1 to a space, 0xA1AB to '~', 0xA1EE and 0xA1EF to '*', and the
+// full-width ASCII block 0xA3A1-0xA3FE to the ASCII character of the second
+// byte minus 0x80. Every other character is left as it is.
 Text FoldFullWidth(std::string_view text);
 
-// A float rounded to six significant decimal digits, as shown by ToText.
+// A float rounded to six significant decimal digits, half away from zero,
+// with the decimal exponent estimated from the binary one. Zero, infinities
+// and NaN come back unchanged.
 double RoundToSixDigits(float value);
 
 // The text form of a Double ("%.13g").
 Text DoubleText(double value);
+
+// The text form of a date-time (see ToText).
+Text DateTimeText(double days);
 
 }  // namespace runtime
