@@ -1,5 +1,6 @@
 #include "app/entry.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -31,6 +32,9 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& err
     } else if (word == "--script") {
       if (!value(line.script)) return false;
       line.has_script = true;
+      // The program enters its directory before it reads the script: a
+      // relative script name means the folder it was started from.
+      if (line.script != "-") line.script = std::filesystem::absolute(line.script).string();
     } else if (word == "--screenshots") {
       if (!value(line.screenshots)) return false;
     } else {
