@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/gbk.h"
 #include "runtime/date_time.h"
@@ -68,8 +67,8 @@ Bytes RawArrayBytes(const Array& array) {
 }
 
 Text UpToFirstNul(const Bytes& bytes) {
-  const auto* first = reinterpret_cast<const char*>(bytes.data());
-  return Text(first, strnlen(first, bytes.size()));
+  auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+  return Text(bytes.begin(), end);
 }
 
 // Length of the C floating-point literal at the start of `text`: optional
