@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/gbk.h"
@@ -25,11 +25,20 @@ double PowerOfTen(int k) {
   return std::pow(10.0, k);
 }
 
-Text Formatted(const char* format, auto... values) {
+// Decimal digits of an integer.
+Text Decimal(std::int64_t value) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return Text(buffer, result.ptr);
+}
+
+// `value` as "%.<precision>g" prints it in the C locale, whatever locale the
+// window system has set.
+Text General(double value, int precision) {
   char buffer[64];
-  int length = std::snprintf(buffer, sizeof buffer, format, values...);
-  if (length < 0) return {};
-  return Text(buffer, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof buffer - 1));
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+  return Text(buffer, result.ptr);
 }
 
 // The raw bytes of a numeric array's elements, each in its storage size.
@@ -109,7 +118,7 @@ locale_t CLocale() {
 
 }  // namespace
 
-Text DoubleText(double value) { return Formatted("%.13g", value); }
+Text DoubleText(double value) { return General(value, 13); }
 
 double RoundToSixDigits(float value) {
   double magnitude = std::fabs(static_cast<double>(value));
@@ -138,16 +147,20 @@ double RoundToSixDigits(float value) {
 }
 
 Text DateTimeText(double days) {
+  static const Text& kYear = "年"_gbk;
+  static const Text& kMonth = "月"_gbk;
+  static const Text& kDay = "日"_gbk;
+  static const Text& kHour = "时"_gbk;
+  static const Text& kMinute = "分"_gbk;
+  static const Text& kSecond = "秒"_gbk;
   CivilTime t = BreakDown(days);
-  Text text = Formatted("%d", t.year) + "年"_gbk + Formatted("%d", t.month) + "月"_gbk +
-              Formatted("%d", t.day) + "日"_gbk;
+  Text text = Decimal(t.year) + kYear + Decimal(t.month) + kMonth + Decimal(t.day) + kDay;
   if (t.second != 0) {
-    text += Formatted("%d", t.hour) + "时"_gbk + Formatted("%d", t.minute) + "分"_gbk +
-            Formatted("%d", t.second) + "秒"_gbk;
+    text += Decimal(t.hour) + kHour + Decimal(t.minute) + kMinute + Decimal(t.second) + kSecond;
   } else if (t.minute != 0) {
-    text += Formatted("%d", t.hour) + "时"_gbk + Formatted("%d", t.minute) + "分"_gbk;
+    text += Decimal(t.hour) + kHour + Decimal(t.minute) + kMinute;
   } else if (t.hour != 0) {
-    text += Formatted("%d", t.hour) + "时"_gbk;
+    text += Decimal(t.hour) + kHour;
   }
   return text;
 }
@@ -155,14 +168,14 @@ Text DateTimeText(double days) {
 Text ToText(const Value& value) {
   switch (value.type()) {
     case type::kByte:
-      return Formatted("%u", static_cast<unsigned>(value.AsInt64() & 0xFF));
+      return Decimal(value.AsInt64() & 0xFF);
     case type::kShort:
     case type::kInt:
-      return Formatted("%d", static_cast<int>(value.AsInt64()));
+      return Decimal(static_cast<std::int32_t>(value.AsInt64()));
     case type::kLong:
-      return Formatted("%lld", static_cast<long long>(value.AsInt64()));
+      return Decimal(value.AsInt64());
     case type::kFloat:
-      return Formatted("%.6g", RoundToSixDigits(value.AsFloat()));
+      return General(RoundToSixDigits(value.AsFloat()), 6);
     case type::kDouble:
       return DoubleText(value.AsDouble());
     case type::kBool:

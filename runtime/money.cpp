@@ -21,10 +21,21 @@ std::string_view Character(const std::string& table, int index) {
 }  // namespace
 
 Text NumberToMoney(double amount, bool simplified) {
-  const std::string& digits = simplified ? "零一二三四五六七八九"_gbk : "零壹贰叁肆伍陆柒捌玖"_gbk;
+  static const std::string& kFormalDigits = "零壹贰叁肆伍陆柒捌玖"_gbk;
+  static const std::string& kSimpleDigits = "零一二三四五六七八九"_gbk;
   // Place units of positions 3-14 (拾 at 3 ... 万 at 14).
-  const std::string& units =
-      simplified ? "十百千万十百千亿十百千万"_gbk : "拾佰仟万拾佰仟亿拾佰仟万"_gbk;
+  static const std::string& kFormalUnits = "拾佰仟万拾佰仟亿拾佰仟万"_gbk;
+  static const std::string& kSimpleUnits = "十百千万十百千亿十百千万"_gbk;
+  static const std::string& kZero = "零"_gbk;
+  static const std::string& kYuan = "元"_gbk;
+  static const std::string& kJiao = "角"_gbk;
+  static const std::string& kFen = "分"_gbk;
+  static const std::string& kExact = "整"_gbk;
+  static const std::string& kNegative = "负"_gbk;
+  static const std::string& kTenThousand = "万"_gbk;
+  static const std::string& kHundredMillion = "亿"_gbk;
+  const std::string& digits = simplified ? kSimpleDigits : kFormalDigits;
+  const std::string& units = simplified ? kSimpleUnits : kFormalUnits;
 
   bool negative = amount < 0;
   double scaled = std::fabs(amount) * 100 + 1e-12;
@@ -33,10 +44,10 @@ Text NumberToMoney(double amount, bool simplified) {
   // Written so that NaN is an overflow too.
   if (!(fen <= kLargestFen)) return "溢出"_gbk;
   auto n = static_cast<std::uint64_t>(fen);
-  if (n == 0) return "零"_gbk;
+  if (n == 0) return kZero;
 
   // Built from the right: pieces are prepended.
-  Text text = n % 10 == 0 ? "整"_gbk : Text();
+  Text text = n % 10 == 0 ? kExact : Text();
   auto prepend = [&text](std::string_view piece) { text.insert(0, piece); };
   enum class Last { kNone, kZero, kDigit } last = Last::kNone;
   bool yuan_written = false;
@@ -46,22 +57,22 @@ Text NumberToMoney(double amount, bool simplified) {
     if (i == 6 || i == 10) group_written = false;
     if (d == 0) {
       if (last == Last::kDigit) {
-        prepend("零"_gbk);
+        prepend(kZero);
         last = Last::kZero;
       }
       continue;
     }
     if (i < 2) {
-      prepend(i == 0 ? "分"_gbk : "角"_gbk);
+      prepend(i == 0 ? kFen : kJiao);
     } else {
       if (!yuan_written) {
-        prepend("元"_gbk);
+        prepend(kYuan);
         yuan_written = true;
       }
       if (!group_written && i >= 6) {
         // At 6 and 10 the place unit itself is 万 or 亿.
-        if (i >= 7 && i <= 9) prepend("万"_gbk);
-        if (i >= 11) prepend("亿"_gbk);
+        if (i >= 7 && i <= 9) prepend(kTenThousand);
+        if (i >= 11) prepend(kHundredMillion);
         group_written = true;
       }
       if (i > 2) prepend(Character(units, i - 3));
@@ -69,7 +80,7 @@ Text NumberToMoney(double amount, bool simplified) {
     prepend(Character(digits, d));
     last = Last::kDigit;
   }
-  if (negative) prepend("负"_gbk);
+  if (negative) prepend(kNegative);
   return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -184,6 +185,31 @@ TEST(FoldFullWidth, FoldsOnlyTheListedCharacters) {
   EXPECT_EQ(FoldFullWidth("店名x\xA3"_gbk), "店名x\xA3"_gbk);
   // A trail byte that looks like the start of a full-width pair is not one.
   EXPECT_EQ(FoldFullWidth("\x81\xA3\xB1"), "\x81\xA3\xB1");
+}
+
+}  // namespace
+}  // namespace runtime
+
+namespace runtime {
+namespace {
+
+TEST(Conversions, IgnoreTheLocaleTheWindowSystemSets) {
+  // The windowed program runs under the user's locale, where the decimal
+  // point may be a comma.
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = previous ? previous : "C";
+  const char* comma_locale = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+      comma_locale = name;
+      break;
+    }
+  }
+  if (comma_locale == nullptr) GTEST_SKIP() << "no locale with a decimal comma installed";
+  EXPECT_EQ(ToText(Value::Double(12.5)), "12.5");
+  EXPECT_EQ(ToText(Value::Float(0.25f)), "0.25");
+  EXPECT_EQ(ToNumber(Value::OfText("12.5")), 12.5);
+  std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 }  // namespace
