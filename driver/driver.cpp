@@ -60,7 +60,10 @@ Driver::Driver(std::ostream& out)
   AddBuiltInVerbs();
 }
 
-Driver::~Driver() { out_.flush(); }
+Driver::~Driver() {
+  for (auto undo = on_end_.rbegin(); undo != on_end_.rend(); ++undo) (*undo)();
+  out_.flush();
+}
 
 void Driver::AddVerb(std::string name, Verb verb) { verbs_[std::move(name)] = std::move(verb); }
 

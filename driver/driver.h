@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/call_args.h"
 #include "platform/headless/headless.h"
@@ -35,6 +36,9 @@ class Driver {
   Driver& operator=(const Driver&) = delete;
 
   void AddVerb(std::string name, Verb verb);
+  // Runs `undo` when the driver ends, newest first: verbs that hook into
+  // run-wide services take their hooks out again this way.
+  void OnEnd(std::function<void()> undo) { on_end_.push_back(std::move(undo)); }
   void SetUnitResolver(UnitResolver resolver) { resolve_unit_ = std::move(resolver); }
   const UnitResolver& unit_resolver() const { return resolve_unit_; }
 
@@ -64,6 +68,7 @@ class Driver {
   std::ostream& out_;
   std::istream* script_ = nullptr;
   std::map<std::string, Verb, std::less<>> verbs_;
+  std::vector<std::function<void()>> on_end_;
   UnitResolver resolve_unit_;
   std::string current_line_;
   int line_number_ = 0;
