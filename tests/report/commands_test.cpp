@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "app/receipt_template.h"
 #include "platform/gbk.h"
+#include "receipt_builder.h"
 #include "report/bindings.h"
 #include "report/operations.h"
 #include "report/printing.h"
@@ -57,33 +57,6 @@ class ReportCommands : public ::testing::Test {
   void SetText(int row, int column, const std::string& text) {
     EXPECT_EQ(Call("DataSrcSetCellText", {Source(), Int(row), Int(column), Str(text)}),
               Value::Bool(true));
-  }
-
-  // One confirmed item of the order form, at item row `r`.
-  void AddItem(int r, const std::string& name, const std::string& quantity,
-               const std::string& receivable, const std::string& paid,
-               const std::string& total_receivable, const std::string& total_paid,
-               const std::string& owed) {
-    SetText(3, 2, "2008年5月1日14时5分9秒"_gbk);
-    Call("DataSrcInsertRows", {Source(), Int(r), Int(1)});
-    Call("DataSrcSetBorders", {Source(), Int(5), Int(1), Int(r + 1), Int(8), Int(0x3F)});
-    Call("DataSrcSetCellAttribute", {Source(), Int(5), Int(3), Int(r), Int(8), Int(5)});
-    SetText(r, 1, name.substr(0, 10));
-    SetText(r, 2, quantity);
-    SetText(r, 3, receivable);
-    SetText(r, 4, paid);
-    ++r;
-    SetText(r, 1, "合计"_gbk);
-    SetText(r, 3, total_receivable);
-    SetText(r, 4, total_paid);
-    Call("DataSrcMergeCells", {Source(), Int(r + 1), Int(1), Int(1), Int(8)});
-    SetText(r + 1, 1,
-            "实收："_gbk + total_paid + "元  应收："_gbk + total_receivable + "元  欠款："_gbk +
-                owed + "元"_gbk);
-    Call("DataSrcMergeCells", {Source(), Int(r + 2), Int(1), Int(1), Int(8)});
-    SetText(r + 2, 1, "询单:"_gbk + "0571-8888" + "   ☆本小票盖章生效☆"_gbk);
-    Call("DataSrcMergeCells", {Source(), Int(r + 3), Int(1), Int(1), Int(8)});
-    SetText(r + 3, 1, "★请妥善保管好次小票 提货须带来★"_gbk);
   }
 
   FakeUnits units_;
@@ -171,19 +144,18 @@ TEST_F(ReportCommands, PrintingToAFileWithoutANameFailsWithItsText) {
 
 // The receipt of an order with two items, built as the order form builds it.
 TEST_F(ReportCommands, ATwoItemReceiptComesOutAsTheOrderFormExpects) {
-  auto bytes = desk::ReceiptTemplate();
-  ASSERT_EQ(Call("DataSrcSetData",
-                 {Source(), Value::OfBytes(runtime::Bytes(bytes.begin(), bytes.end()))}),
-            Value::Bool(true));
-  SetText(2, 2, "DG0001");
-  SetText(1, 1, "小林代购"_gbk);
-  AddItem(7, "儿童凉鞋夏季新款"_gbk, "2", "28", "10", "28", "10", "18");
-  AddItem(8, "USB-Hub", "1", "45", "45", "73", "55", "18");
+  testing::BuildTwoItemReceipt(
+      [this](const std::string& name, std::vector<Value> args) {
+        Value result = Call(name, std::move(args));
+        EXPECT_NE(result, Value::Bool(false)) << name;
+        return result;
+      },
+      Source());
 
   const Table& t = units_.table;
   ASSERT_EQ(t.rows(), 12);
   EXPECT_EQ(t.At(6, 0).text(), "儿童凉鞋夏"_gbk);  // the first 10 bytes
-  EXPECT_EQ(t.At(7, 0).text(), "USB-Hub");
+  EXPECT_EQ(t.At(7, 0).text(), "USB集线器"_gbk);
   EXPECT_EQ(t.At(8, 0).text(), "合计"_gbk);
   EXPECT_EQ(t.At(8, 2).text(), "73");
   EXPECT_EQ(t.At(8, 3).text(), "55");
@@ -199,7 +171,7 @@ TEST_F(ReportCommands, ATwoItemReceiptComesOutAsTheOrderFormExpects) {
         EXPECT_EQ(t.At(row, column).attribute_code(), 5) << row << "," << column;
       }
     }
-  EXPECT_EQ(t.At(1, 1).text(), "DG0001");
+  EXPECT_EQ(t.At(1, 1).text(), "DG20080501001");
   EXPECT_EQ(t.At(0, 0).text(), "小林代购"_gbk);
   EXPECT_EQ(t.row_heights[7], 59);
 }
