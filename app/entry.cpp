@@ -4,9 +4,14 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/handlers.h"
+#include "app/layout/windows.h"
+#include "app/template_segment.h"
 #include "driver/driver.h"
 #include "driver/verbs.h"
+#include "driver/window_transcript.h"
 #include "forms/commands.h"
+#include "forms/headless_desktop.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
 #include "report/commands.h"
@@ -53,6 +58,18 @@ void RegisterAllCommands() {
   report::RegisterReportCommands(table);
 }
 
+std::unique_ptr<forms::FormRuntime> ReadWindowTemplate(forms::Desktop& desktop) {
+  return forms::FormRuntime::FromSegment(WindowTemplateSegment(), HandlerTable(), desktop);
+}
+
+int RunDesk(forms::FormRuntime& forms) {
+  InitialiseDesk();
+  forms.LoadStartWindow(layout::kMainWindow);
+  forms.RunMessageLoop();
+  runtime::RunExitHandler();
+  return 0;
+}
+
 int RunHeadless(const CommandLine& line) {
   std::ifstream file;
   std::istream* script = &std::cin;
@@ -67,11 +84,22 @@ int RunHeadless(const CommandLine& line) {
   driver::Driver driver(std::cout);
   driver::AddAllVerbs(driver);
   driver.Begin(*script);
-  int status = driver.RunToEnd();
-  if (status != 0) return status;
-  // The script's end is the user closing the last window.
-  runtime::RunExitHandler();
-  return 0;
+  if (!driver.RunPreamble()) return driver.status();
+  // The script is the user: each turn of the message loop runs one action.
+  forms::HeadlessDesktop desktop([&driver] {
+    if (driver.Step()) return true;
+    if (driver.status() != 0) throw forms::InputAborted{};
+    return false;
+  });
+  auto forms = ReadWindowTemplate(desktop);
+  forms::ScopedFormRuntime current(*forms);
+  desktop.SetRuntime(forms.get());
+  driver::WindowTranscript transcript(driver, *forms);
+  try {
+    return RunDesk(*forms);
+  } catch (const forms::InputAborted&) {
+    return driver.status();
+  }
 }
 
 }  // namespace desk

@@ -2,7 +2,10 @@
 // script (see the driver).
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "forms/form_runtime.h"
 
 namespace desk {
 
@@ -18,6 +21,15 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& err
 
 // Registers every built-in command of the program in the run-wide table.
 void RegisterAllCommands();
+
+// Reads the program's window template and relocates its bindings to the
+// handler table; a damaged template ends in the runtime error report.
+std::unique_ptr<forms::FormRuntime> ReadWindowTemplate(forms::Desktop& desktop);
+
+// The rest of start-up and the run: the order desk initialises and registers
+// its exit routine, the main window loads, the message loop runs until the
+// last window is closed, the exit routine runs. Returns 0.
+int RunDesk(forms::FormRuntime& forms);
 
 // Runs headless from the script; returns the exit status.
 int RunHeadless(const CommandLine& line);

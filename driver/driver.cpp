@@ -81,31 +81,53 @@ void Driver::Begin(std::istream& script) {
   ended_ = false;
 }
 
-bool Driver::Step() {
-  if (ended_ || script_ == nullptr) return false;
+const std::string* Driver::PeekAction() {
+  if (pending_) return &*pending_;
+  if (ended_ || script_ == nullptr) return nullptr;
   std::string raw;
   while (std::getline(*script_, raw)) {
     ++line_number_;
     std::string_view line = Trimmed(raw);
     if (line.empty() || line[0] == '#') continue;
-    current_line_ = std::string(line);
-    std::size_t space = line.find(' ');
-    std::string_view verb = line.substr(0, space);
-    std::string_view rest = space == std::string_view::npos ? "" : line.substr(space + 1);
-    auto it = verbs_.find(verb);
-    try {
-      if (it == verbs_.end()) throw ScriptError{"unknown verb " + std::string(verb)};
-      it->second(rest);
-    } catch (const ScriptError& error) {
-      Print("SCRIPT-ERROR line " + std::to_string(line_number_) + ": " + error.why);
-      status_ = 2;
-      ended_ = true;
-      return false;
-    }
-    return true;
+    pending_ = std::string(line);
+    pending_line_number_ = line_number_;
+    return &*pending_;
   }
-  ended_ = true;
-  return false;
+  return nullptr;
+}
+
+bool Driver::RunPreamble() {
+  while (const std::string* line = PeekAction()) {
+    std::string_view verb = std::string_view(*line).substr(0, line->find(' '));
+    if (verb != "now" && verb != "clipboard" && verb != "answer") break;
+    if (!Step()) return status_ == 0;
+  }
+  return status_ == 0;
+}
+
+bool Driver::Step() {
+  if (ended_ || PeekAction() == nullptr) {
+    ended_ = true;
+    return false;
+  }
+  current_line_ = std::move(*pending_);
+  pending_.reset();
+  int line_number = pending_line_number_;
+  std::string_view line = current_line_;
+  std::size_t space = line.find(' ');
+  std::string_view verb = line.substr(0, space);
+  std::string_view rest = space == std::string_view::npos ? "" : line.substr(space + 1);
+  auto it = verbs_.find(verb);
+  try {
+    if (it == verbs_.end()) throw ScriptError{"unknown verb " + std::string(verb)};
+    it->second(rest);
+  } catch (const ScriptError& error) {
+    Print("SCRIPT-ERROR line " + std::to_string(line_number) + ": " + error.why);
+    status_ = 2;
+    ended_ = true;
+    return false;
+  }
+  return true;
 }
 
 int Driver::RunToEnd() {

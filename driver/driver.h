@@ -10,6 +10,7 @@
 #include <functional>
 #include <istream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -44,6 +45,10 @@ class Driver {
 
   // Starts reading actions from `script`.
   void Begin(std::istream& script);
+  // Runs the leading actions that need no window (`now`, `clipboard`,
+  // `answer`), so that the program starts at the script's time with its
+  // clipboard and answers in place. Returns false after a script error.
+  bool RunPreamble();
   // Runs the next action. Returns false when the script has ended (or a
   // script error ended the run; see status()).
   bool Step();
@@ -64,6 +69,8 @@ class Driver {
 
  private:
   void AddBuiltInVerbs();
+  // The next action line (skipping blanks and comments), without running it.
+  const std::string* PeekAction();
 
   std::ostream& out_;
   std::istream* script_ = nullptr;
@@ -71,6 +78,8 @@ class Driver {
   std::vector<std::function<void()>> on_end_;
   UnitResolver resolve_unit_;
   std::string current_line_;
+  std::optional<std::string> pending_;  // an action read ahead
+  int pending_line_number_ = 0;
   int line_number_ = 0;
   int status_ = 0;
   bool ended_ = false;

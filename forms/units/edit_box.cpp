@@ -1,0 +1,47 @@
+#include "forms/units/edit_box.h"
+
+#include "forms/units/input_mode.h"
+
+namespace forms {
+
+using runtime::Value;
+
+EditBox::EditBox(Window& window, const UnitRecord& record)
+    : Unit(window, record), settings_(*DecodeEditBox(record.settings)) {}
+
+bool EditBox::read_only() const { return settings_.input_mode == kReadOnlyMode; }
+
+void EditBox::SetContent(Text content) {
+  content_ = std::move(content);
+  Notify(Change::kText);
+  if (!multi_line()) Raise(event::kContentChanged);
+}
+
+void EditBox::Type(const Text& typed) {
+  content_ = FilterTyped(settings_.input_mode, typed);
+  Notify(Change::kText);
+  Raise(event::kContentChanged);
+}
+
+void EditBox::OnFocusLost() {
+  Text normalised = NormaliseOnLeave(settings_.input_mode, content_);
+  if (normalised == content_) return;
+  content_ = std::move(normalised);
+  Notify(Change::kText);
+  Raise(event::kContentChanged);
+}
+
+std::optional<Value> EditBox::ReadOwn(int number) const {
+  if (number == property::kContent) return Value::OfText(content_);
+  return Unit::ReadOwn(number);
+}
+
+Unit::WriteResult EditBox::WriteOwn(int number, const Value& value) {
+  if (number != property::kContent) return Unit::WriteOwn(number, value);
+  auto text = TextOf(value);
+  if (!text) return WriteResult::kTypeMismatch;
+  SetContent(std::move(*text));
+  return WriteResult::kDone;
+}
+
+}  // namespace forms
