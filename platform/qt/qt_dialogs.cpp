@@ -1,0 +1,102 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QCursor>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "platform/qt/qt_text.h"
+
+namespace platform {
+namespace {
+
+struct ButtonChoice {
+  QMessageBox::StandardButton button;
+  BoxAnswer answer;
+};
+
+std::vector<ButtonChoice> ButtonsOf(std::uint32_t style) {
+  using B = QMessageBox;
+  switch (style & 0xF) {
+    case 1:
+      return {{B::Ok, BoxAnswer::kOk}, {B::Cancel, BoxAnswer::kCancel}};
+    case 2:
+      return {{B::Abort, BoxAnswer::kAbort},
+              {B::Retry, BoxAnswer::kRetry},
+              {B::Ignore, BoxAnswer::kIgnore}};
+    case 3:
+      return {{B::Yes, BoxAnswer::kYes}, {B::No, BoxAnswer::kNo}, {B::Cancel, BoxAnswer::kCancel}};
+    case 4:
+      return {{B::Yes, BoxAnswer::kYes}, {B::No, BoxAnswer::kNo}};
+    case 5:
+      return {{B::Retry, BoxAnswer::kRetry}, {B::Cancel, BoxAnswer::kCancel}};
+    default:
+      return {{B::Ok, BoxAnswer::kOk}};
+  }
+}
+
+QMessageBox::Icon IconOf(std::uint32_t style) {
+  switch (style & 0xF0) {
+    case 0x10:
+      return QMessageBox::Critical;
+    case 0x20:
+      return QMessageBox::Question;
+    case 0x30:
+      return QMessageBox::Warning;
+    case 0x40:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+}  // namespace
+
+BoxAnswer QtDialogs::ShowMessageBox(std::string_view text, std::string_view caption,
+                                    std::uint32_t style) {
+  QMessageBox box(IconOf(style), ToQString(caption), ToQString(text));
+  std::vector<ButtonChoice> buttons = ButtonsOf(style);
+  QMessageBox::StandardButtons all;
+  for (const ButtonChoice& choice : buttons) all |= choice.button;
+  box.setStandardButtons(all);
+  // Bits 8-11 name the default button: 0 the first, 0x100 the second, ...
+  std::size_t default_index = (style >> 8) & 0xF;
+  if (default_index < buttons.size()) box.setDefaultButton(buttons[default_index].button);
+  // Escape answers as the desktop does: Cancel where there is one, OK for a
+  // box with only OK, otherwise the box cannot be escaped.
+  for (const ButtonChoice& choice : buttons)
+    if (choice.answer == BoxAnswer::kCancel || buttons.size() == 1)
+      box.setEscapeButton(choice.button);
+  box.exec();
+  auto* clicked = box.clickedButton();
+  for (const ButtonChoice& choice : buttons)
+    if (clicked == box.button(choice.button)) return choice.answer;
+  return DefaultAnswer(style);
+}
+
+void QtDialogs::ShowRuntimeError(std::string_view text) {
+  QMessageBox box(QMessageBox::Critical, ToQString("错误"_gbk), ToQString(text), QMessageBox::Ok);
+  box.exec();
+}
+
+std::optional<std::string> QtDialogs::AskPassword(std::string_view prompt,
+                                                  std::string_view caption) {
+  bool ok = false;
+  QString password = QInputDialog::getText(nullptr, ToQString(caption), ToQString(prompt),
+                                           QLineEdit::Password, QString(), &ok);
+  if (!ok) return std::nullopt;
+  return FromQString(password);
+}
+
+void QtDialogs::OpenWebPage(std::string_view address) {
+  QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)));
+}
+
+int QtDialogs::CursorX() { return QCursor::pos().x(); }
+int QtDialogs::CursorY() { return QCursor::pos().y(); }
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+// Message boxes, the password prompt, web pages and the mouse pointer with Qt.
+#pragma once
+
+#include "platform/services.h"
+
+namespace platform {
+
+class QtDialogs : public UserDialogs {
+ public:
+  // A QMessageBox with the style's buttons, icon and default button.
+  BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption,
+                           std::uint32_t style) override;
+  void ShowRuntimeError(std::string_view text) override;
+  std::optional<std::string> AskPassword(std::string_view prompt,
+                                         std::string_view caption) override;
+  void OpenWebPage(std::string_view address) override;
+  int CursorX() override;
+  int CursorY() override;
+};
+
+}  // namespace platform
