@@ -1,0 +1,48 @@
+// A file seen through its password: every transfer is deciphered after
+// reading and enciphered (on a copy) before writing. A file without
+// password passes bytes unchanged.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "platform/file.h"
+#include "store/page_cipher.h"
+
+namespace store {
+
+class CipherFile {
+ public:
+  CipherFile() = default;
+  CipherFile(std::unique_ptr<platform::File> file, std::shared_ptr<PageCipher> cipher)
+      : file_(std::move(file)), cipher_(std::move(cipher)) {}
+
+  bool is_open() const { return file_ != nullptr; }
+  // Changes the password the file is seen through (nullptr: none).
+  void SetCipher(std::shared_ptr<PageCipher> cipher) { cipher_ = std::move(cipher); }
+  const std::shared_ptr<PageCipher>& cipher() const { return cipher_; }
+
+  // Reads up to `out.size()` bytes at `offset`, deciphered; the count read
+  // is the value.
+  platform::FileResult<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
+  // Reads exactly `out.size()` bytes: kEndOfFile when the file ends first.
+  platform::FileError ReadExactly(std::uint64_t offset, std::span<std::uint8_t> out);
+  platform::FileError WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
+
+  platform::FileResult<std::uint64_t> Size() { return file_->Size(); }
+  platform::FileError Truncate(std::uint64_t size) { return file_->Truncate(size); }
+  platform::FileError Flush() { return file_->Flush(); }
+  platform::FileError Lock(std::uint64_t offset, std::uint64_t length) {
+    return file_->Lock(offset, length);
+  }
+  platform::FileError Unlock(std::uint64_t offset, std::uint64_t length) {
+    return file_->Unlock(offset, length);
+  }
+
+ private:
+  std::unique_ptr<platform::File> file_;
+  std::shared_ptr<PageCipher> cipher_;
+};
+
+}  // namespace store

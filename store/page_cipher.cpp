@@ -1,0 +1,100 @@
+#include "store/page_cipher.h"
+
+#include <algorithm>
+
+#include "store/md5.h"
+
+namespace store {
+namespace {
+
+// 4096 slots hold 16 MB of keystream: every page of a file up to that size
+// stays cached, and a longer sequential scan still computes each page once.
+constexpr std::size_t kCachedPages = 4096;
+
+std::span<const std::uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+}  // namespace
+
+std::string DigestText(std::string_view password) {
+  Md5Digest digest = Md5(Bytes(password));
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (std::uint8_t byte : digest) {
+    text += kHex[byte >> 4];
+    text += kHex[byte & 15];
+  }
+  for (std::size_t k = 0; k + 1 < text.size(); k += 2) std::swap(text[k], text[k + 1]);
+  std::reverse(text.begin(), text.end());
+  return text;
+}
+
+PageCipher::PageCipher(std::string password)
+    : password_(std::move(password)),
+      digest_(DigestText(password_)),
+      base_(Bytes(password_)),
+      slots_(kCachedPages) {}
+
+std::uint32_t PageCipher::PageSalt(std::uint64_t page) {
+  std::uint64_t needed = page * 4 + 4;
+  if (base_stream_.size() < needed) {
+    std::size_t old = base_stream_.size();
+    // Grow in steps so that walking a file page by page stays linear.
+    std::size_t target = std::max<std::size_t>(needed, old * 2 < 4096 ? 4096 : old * 2);
+    base_stream_.resize(target);
+    base_.Generate(std::span(base_stream_).subspan(old));
+  }
+  const std::uint8_t* s = base_stream_.data() + page * 4;
+  return std::uint32_t{s[0]} | std::uint32_t{s[1]} << 8 | std::uint32_t{s[2]} << 16 |
+         std::uint32_t{s[3]} << 24;
+}
+
+const PageCipher::Page& PageCipher::PageKeystream(std::uint64_t page) {
+  Slot& slot = slots_[page % slots_.size()];
+  if (slot.page == page) return *slot.bytes;
+  // Page key: salt (4, little-endian), digest text (32), page ^ salt (4).
+  std::uint32_t salt = PageSalt(page);
+  std::uint32_t mixed = static_cast<std::uint32_t>(page) ^ salt;
+  std::array<std::uint8_t, 40> key{};
+  for (int k = 0; k < 4; ++k) {
+    key[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(salt >> (8 * k));
+    key[static_cast<std::size_t>(36 + k)] = static_cast<std::uint8_t>(mixed >> (8 * k));
+  }
+  std::copy(digest_.begin(), digest_.end(), key.begin() + 4);
+  Rc4 schedule(key);
+  schedule.Discard(kDiscardedKeystream);
+  if (!slot.bytes) slot.bytes = std::make_unique<Page>();
+  schedule.Generate(*slot.bytes);
+  slot.page = page;
+  return *slot.bytes;
+}
+
+std::uint8_t PageCipher::KeystreamByte(std::uint64_t offset) {
+  return PageKeystream(offset / kCipherPageSize)[offset % kCipherPageSize];
+}
+
+void PageCipher::Apply(std::uint64_t offset, std::span<std::uint8_t> data) {
+  std::size_t done = 0;
+  if (offset < kClearPrefix) {
+    done = static_cast<std::size_t>(std::min<std::uint64_t>(kClearPrefix - offset, data.size()));
+  }
+  while (done < data.size()) {
+    std::uint64_t at = offset + done;
+    const Page& keystream = PageKeystream(at / kCipherPageSize);
+    std::size_t in_page = static_cast<std::size_t>(at % kCipherPageSize);
+    std::size_t n = std::min<std::size_t>(data.size() - done, kCipherPageSize - in_page);
+    std::uint8_t* out = data.data() + done;
+    const std::uint8_t* key = keystream.data() + in_page;
+    for (std::size_t k = 0; k < n; ++k) out[k] ^= key[k];
+    done += n;
+  }
+}
+
+std::shared_ptr<PageCipher> CipherPool::For(const std::string& password) {
+  auto& cipher = ciphers_[password];
+  if (!cipher) cipher = std::make_shared<PageCipher>(password);
+  return cipher;
+}
+
+}  // namespace store

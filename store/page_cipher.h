@@ -1,0 +1,81 @@
+// Password protection of data files: the digest text of a password and the
+// page-keyed stream cipher laid over every byte of a protected file from
+// offset 4 on.
+//
+// The cipher is a function of the password and the file offset alone, so
+// any byte range can be enciphered or deciphered on its own. The keystream
+// of a 4096-byte page depends only on the password and the page number; it
+// is computed once and kept, shared by every file protected with the same
+// password.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/rc4.h"
+
+namespace store {
+
+// The 32-character digest text of a password (GBK bytes): MD5 in lowercase
+// hex, neighbouring characters swapped in pairs, then reversed.
+std::string DigestText(std::string_view password);
+
+constexpr std::uint64_t kCipherPageSize = 4096;
+// Bytes 0-3 of a protected file (its magic) stay in clear.
+constexpr std::uint64_t kClearPrefix = 4;
+// Keystream bytes dropped after each page key schedule.
+constexpr std::size_t kDiscardedKeystream = 36;
+
+class PageCipher {
+ public:
+  // `password` must not be empty.
+  explicit PageCipher(std::string password);
+  PageCipher(const PageCipher&) = delete;
+  PageCipher& operator=(const PageCipher&) = delete;
+
+  const std::string& password() const { return password_; }
+  const std::string& digest_text() const { return digest_; }
+
+  // Enciphers or deciphers (the same operation) `data`, which lies at file
+  // offset `offset`. Bytes below offset 4 are left unchanged.
+  void Apply(std::uint64_t offset, std::span<std::uint8_t> data);
+
+  // The keystream byte that meets file offset `offset`.
+  std::uint8_t KeystreamByte(std::uint64_t offset);
+
+ private:
+  using Page = std::array<std::uint8_t, kCipherPageSize>;
+  const Page& PageKeystream(std::uint64_t page);
+  std::uint32_t PageSalt(std::uint64_t page);
+
+  std::string password_;
+  std::string digest_;
+  // The base keystream so far and the schedule that continues it.
+  Rc4 base_;
+  std::vector<std::uint8_t> base_stream_;
+  // Page keystreams, direct-mapped by page number; a slot is filled on
+  // first use.
+  struct Slot {
+    std::uint64_t page = UINT64_MAX;
+    std::unique_ptr<Page> bytes;
+  };
+  std::vector<Slot> slots_;
+};
+
+// The page ciphers in use, one per password, shared by every file that
+// password protects.
+class CipherPool {
+ public:
+  std::shared_ptr<PageCipher> For(const std::string& password);
+
+ private:
+  std::map<std::string, std::shared_ptr<PageCipher>> ciphers_;
+};
+
+}  // namespace store

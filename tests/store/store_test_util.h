@@ -1,0 +1,60 @@
+// Shared pieces of the record-store tests: GBK texts, new data files in a
+// temporary folder, and raw looks at file bytes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/gbk.h"
+#include "store/creator.h"
+#include "store/page_cipher.h"
+#include "tests/support/temp_dir.h"
+
+namespace store_test {
+
+inline std::string Gbk(const std::string& utf8) { return platform::Utf8ToGbk(utf8); }
+
+// A GBK path of `name` (UTF-8) inside `dir`.
+inline std::string PathIn(const testing_support::TempDir& dir, const std::string& name) {
+  return Gbk(dir.File(name));
+}
+
+inline store::NewField Field(const std::string& utf8_name, store::FieldType type,
+                             std::int32_t width = 0) {
+  return {Gbk(utf8_name), type, width};
+}
+
+// The raw bytes of a file.
+inline std::vector<std::uint8_t> FileBytes(const std::string& gbk_path) {
+  std::ifstream in(platform::GbkToUtf8(gbk_path, false), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFileBytes(const std::string& gbk_path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(platform::GbkToUtf8(gbk_path, false), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::uint64_t FileSize(const std::string& gbk_path) {
+  return std::filesystem::file_size(platform::GbkToUtf8(gbk_path, false));
+}
+
+// `bytes` as seen through `password` (deciphered in place; no password:
+// unchanged).
+inline std::vector<std::uint8_t> Deciphered(std::vector<std::uint8_t> bytes,
+                                            const std::string& password) {
+  if (!password.empty()) store::PageCipher(password).Apply(0, bytes);
+  return bytes;
+}
+
+inline std::int32_t Int32At(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+  return static_cast<std::int32_t>(
+      std::uint32_t{bytes[offset]} | std::uint32_t{bytes[offset + 1]} << 8 |
+      std::uint32_t{bytes[offset + 2]} << 16 | std::uint32_t{bytes[offset + 3]} << 24);
+}
+
+}  // namespace store_test
