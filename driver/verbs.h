@@ -6,7 +6,7 @@
 
 namespace driver {
 
-// dump-db.
+// dump-db, password.
 void AddStoreVerbs(Driver& driver);
 // Window and unit actions (type, leave, click, page, combo, date, tick,
 // untick, select, rightclick, menu, close) and their dumps (dump, dump-list,

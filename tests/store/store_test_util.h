@@ -10,6 +10,7 @@
 
 #include "platform/gbk.h"
 #include "store/creator.h"
+#include "store/database_list.h"
 #include "store/page_cipher.h"
 #include "tests/support/temp_dir.h"
 
@@ -25,6 +26,15 @@ inline std::string PathIn(const testing_support::TempDir& dir, const std::string
 inline store::NewField Field(const std::string& utf8_name, store::FieldType type,
                              std::int32_t width = 0) {
   return {Gbk(utf8_name), type, width};
+}
+
+inline store::OpenArguments OpenArgs(const std::string& gbk_path, const std::string& gbk_alias = {},
+                                     std::optional<std::string> password = std::nullopt) {
+  store::OpenArguments args;
+  args.file = gbk_path;
+  args.alias = gbk_alias;
+  args.password = std::move(password);
+  return args;
 }
 
 // The raw bytes of a file.
@@ -55,6 +65,25 @@ inline std::int32_t Int32At(const std::vector<std::uint8_t>& bytes, std::size_t 
   return static_cast<std::int32_t>(
       std::uint32_t{bytes[offset]} | std::uint32_t{bytes[offset + 1]} << 8 |
       std::uint32_t{bytes[offset + 2]} << 16 | std::uint32_t{bytes[offset + 3]} << 24);
+}
+
+}  // namespace store_test
+
+namespace store_test {
+
+// Changes the deciphered bytes of a file with `edit` and enciphers them
+// again.
+template <typename Edit>
+void PatchFile(const std::string& gbk_path, const std::string& password, Edit edit) {
+  std::vector<std::uint8_t> bytes = Deciphered(FileBytes(gbk_path), password);
+  edit(bytes);
+  WriteFileBytes(gbk_path, Deciphered(std::move(bytes), password));
+}
+
+inline void PutInt32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::int32_t value) {
+  for (int k = 0; k < 4; ++k)
+    bytes[offset + static_cast<std::size_t>(k)] =
+        static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * k));
 }
 
 }  // namespace store_test

@@ -1,0 +1,703 @@
+#include "store/database.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "platform/gbk.h"
+#include "platform/services.h"
+#include "runtime/error_report.h"
+#include "store/field_codec.h"
+
+namespace store {
+namespace {
+
+using platform::operator""_gbk;
+using runtime::Value;
+
+// Records moved per read by purges and condition deletes.
+constexpr std::int32_t kBatchBytes = 163840;
+// How long reading the record count waits for another process's header lock.
+constexpr std::uint32_t kNoWait = 0;
+constexpr int kPasswordAttempts = 3;
+
+template <typename F>
+struct ScopeExit {
+  F run;
+  ~ScopeExit() { run(); }
+};
+template <typename F>
+ScopeExit(F) -> ScopeExit<F>;
+
+// Reads exactly `out.size()` bytes; a short read gives `short_error`.
+ErrorNumber ReadExactly(CipherFile& file, std::uint64_t offset, std::span<std::uint8_t> out,
+                        ErrorNumber short_error) {
+  platform::FileError read = file.ReadExactly(offset, out);
+  if (read == platform::FileError::kEndOfFile) return short_error;
+  return FileErrorNumber(read);
+}
+
+ErrorNumber Write(CipherFile& file, std::uint64_t offset, std::span<const std::uint8_t> data) {
+  return FileErrorNumber(file.WriteAt(offset, data));
+}
+
+bool DigestMatches(const std::array<std::uint8_t, kHeaderSize>& header, std::string_view password) {
+  const char* stored = reinterpret_cast<const char*>(header.data() + kDigestOffset);
+  std::size_t n = 0;
+  while (n < kDigestFieldSize && stored[n] != 0) ++n;
+  return platform::EqualIgnoreCase(std::string_view(stored, n), DigestText(password));
+}
+
+bool HasMagic(const std::array<std::uint8_t, kHeaderSize>& header, const char (&magic)[4]) {
+  return std::memcmp(header.data(), magic, 4) == 0;
+}
+
+// The text of the password dialog for attempt `attempt` (0-based).
+std::string PasswordPrompt(int attempt) {
+  std::string prompt = "请输入数据库访问密码："_gbk;
+  if (attempt > 0) {
+    char line[128];
+    std::snprintf(line, sizeof line, "密码错误，您还有 %d 次重新输入的机会。"_gbk.c_str(),
+                  kPasswordAttempts - attempt);
+    prompt += "\r\n";
+    prompt += line;
+  }
+  return prompt;
+}
+
+}  // namespace
+
+platform::FileSharing SharingMode(std::optional<std::int32_t> mode) {
+  if (!mode || *mode == 1) return platform::FileSharing::kShareAll;
+  if (*mode == 2) return platform::FileSharing::kDenyRead;
+  if (*mode == 3) return platform::FileSharing::kDenyWrite;
+  return platform::FileSharing::kExclusive;
+}
+
+bool ConditionHolds(const Value& condition) {
+  Value result = condition.Evaluate();
+  if (result.type() != runtime::type::kBool)
+    runtime::ReportRuntimeError("用作进行条件判断的子语句参数只能接受逻辑型数据"_gbk, 0);
+  return result.AsBool();
+}
+
+Database::~Database() = default;
+
+ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment& environment,
+                           std::unique_ptr<Database>& out) {
+  const platform::FileSharing sharing = SharingMode(request.sharing);
+  const platform::FileAccess access =
+      request.read_only ? platform::FileAccess::kReadOnly : platform::FileAccess::kReadWrite;
+  const std::string path =
+      platform::FindIgnoringCase(request.full_path).value_or(request.full_path);
+  platform::OpenedFile opened = (*environment.opener)(path, access, sharing);
+  if (!opened.file) return FileErrorNumber(opened.error);
+
+  std::unique_ptr<Database> db(new Database());
+  db->file_ = CipherFile(std::move(opened.file), nullptr);
+  db->waiting_ = environment.waiting;
+  db->read_only_ = request.read_only;
+  const bool others_may_read =
+      sharing == platform::FileSharing::kShareAll || sharing == platform::FileSharing::kDenyWrite;
+  // Nobody else may change the file while it is checked.
+  if (others_may_read) {
+    ErrorNumber locked =
+        LockRange(db->file_, 0, kWholeFileLockLength, LockWait{environment.waiting, kNoWait});
+    if (locked != error::kOk) return locked;
+  }
+
+  // The password, then the header.
+  CipherFile& file = db->file_;
+  std::array<std::uint8_t, kHeaderSize> header{};
+  ErrorNumber result = ReadExactly(file, 0, header, error::kNotDatabaseFile);
+  if (result != error::kOk) return result;
+  if (HasMagic(header, kProtectedMagic)) {
+    bool accepted = false;
+    if (request.password == "?") {
+      for (int attempt = 0; attempt < kPasswordAttempts && !accepted; ++attempt) {
+        std::optional<std::string> typed =
+            platform::Current().dialogs->AskPassword(PasswordPrompt(attempt), "密码输入"_gbk);
+        if (!typed) break;
+        if (typed->empty()) continue;
+        file.SetCipher(environment.ciphers->For(*typed));
+        result = ReadExactly(file, 0, header, error::kNotDatabaseFile);
+        if (result != error::kOk) return result;
+        accepted = DigestMatches(header, *typed);
+      }
+    } else if (request.password && !request.password->empty()) {
+      file.SetCipher(environment.ciphers->For(*request.password));
+      result = ReadExactly(file, 0, header, error::kNotDatabaseFile);
+      if (result != error::kOk) return result;
+      accepted = DigestMatches(header, *request.password);
+    }
+    if (!accepted) return error::kPassword;
+  } else if (HasMagic(header, kPlainMagic)) {
+    if (request.password && !request.password->empty() && *request.password != "?")
+      return error::kPassword;
+  } else {
+    return error::kNotDatabaseFile;
+  }
+
+  const std::int32_t record_count = LoadI32(header.data() + kRecordCountOffset);
+  const std::int32_t next_serial = LoadI32(header.data() + kNextSerialOffset);
+  const std::int32_t record_size = LoadI32(header.data() + kRecordSizeOffset);
+  const std::uint32_t version = LoadU32(header.data() + kVersionOffset);
+  if (record_size <= 0 || record_count < 0 || next_serial <= 0) return error::kNotDatabaseFile;
+  if (version > kFormatVersion) return error::kVersionTooHigh;
+
+  std::uint8_t count_bytes[4];
+  result = ReadExactly(file, kFieldCountOffset, count_bytes, error::kNotDatabaseFile);
+  if (result != error::kOk) return result;
+  const std::int32_t field_count = LoadI32(count_bytes);
+  if (field_count <= 0) return error::kNotDatabaseFile;
+  auto size = file.Size();
+  if (!size.ok()) return FileErrorNumber(size.error);
+  const std::uint64_t data_start = DataStart(field_count);
+  // The descriptors must be there before they are read into memory.
+  if (size.value < data_start) return error::kNotDatabaseFile;
+  std::vector<std::uint8_t> descriptors(data_start - kDescriptorsOffset);
+  result = ReadExactly(file, kDescriptorsOffset, descriptors, error::kNotDatabaseFile);
+  if (result != error::kOk) return result;
+  // Every descriptor is checked before anything is written to the file:
+  // a file that is refused is left exactly as it was.
+  std::vector<FieldDescriptor> fields(static_cast<std::size_t>(field_count));
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    std::span<const std::uint8_t, kDescriptorSize> bytes(descriptors.data() + i * kDescriptorSize,
+                                                         kDescriptorSize);
+    if (!ParseDescriptor(bytes, fields[i])) return error::kNotDatabaseFile;
+  }
+
+  // The record count against the file's size: records that are not wholly
+  // there do not count, and a trailing part-record is cut off.
+  const std::uint64_t whole = (size.value - data_start) / static_cast<std::uint64_t>(record_size);
+  std::int32_t count = record_count;
+  if (whole < static_cast<std::uint64_t>(record_count)) {
+    if (request.read_only) return error::kFileSize;
+    count = static_cast<std::int32_t>(whole);
+    StoreI32(header.data() + kRecordCountOffset, count);
+    result = Write(file, kRecordCountOffset, std::span(header).subspan(kRecordCountOffset, 4));
+    if (result != error::kOk) return result;
+  }
+  if (!request.read_only) {
+    std::uint64_t end =
+        data_start + static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(record_size);
+    if (size.value != end) {
+      result = FileErrorNumber(file.Truncate(end));
+      if (result != error::kOk) return result;
+    }
+  }
+
+  // In the modes that keep every other process from reading, nothing is
+  // ever locked.
+  const bool locking = others_may_read;
+  if (std::any_of(fields.begin(), fields.end(),
+                  [](const FieldDescriptor& f) { return IsLongValueType(f.type); })) {
+    LongValueOpenOptions options;
+    options.access = access;
+    options.sharing = sharing;
+    options.cipher = file.cipher();
+    options.data_file_version = version;
+    options.opener = environment.opener;
+    options.locking = locking;
+    options.waiting = environment.waiting;
+    result = LongValueFile::Open(LongValueFileName(path), options, db->long_values_);
+    if (result != error::kOk) return result;
+  }
+
+  if (others_may_read) file.Unlock(0, kWholeFileLockLength);
+  db->lock_depth_ = locking ? 0 : 1;
+  db->full_path_ = request.full_path;
+  db->base_name_ = BaseName(request.full_path);
+  db->alias_ = request.alias;
+  db->header_ = header;
+  db->fields_ = std::move(fields);
+  db->record_size_ = record_size;
+  db->data_start_ = data_start;
+  db->cursor_ = 0;
+  out = std::move(db);
+  return error::kOk;
+}
+
+std::optional<std::size_t> Database::FieldNamed(std::string_view name) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (platform::EqualIgnoreCase(fields_[i].name, name)) return i;
+  return std::nullopt;
+}
+
+bool Database::FitsInRecord(const FieldDescriptor& field) const {
+  return field.offset >= 0 && std::int64_t{field.offset} + field.StoredWidth() <= record_size_;
+}
+
+// ---- Locks ----
+
+ErrorNumber Database::LockHeader(std::uint32_t wait_ms) {
+  if (lock_depth_ > 0) return error::kOk;
+  return locks_.Lock(file_, kRecordCountOffset, LockWait{waiting_, wait_ms});
+}
+
+ErrorNumber Database::UnlockHeader() {
+  if (lock_depth_ > 0) return error::kOk;
+  return locks_.Unlock(file_, kRecordCountOffset);
+}
+
+ErrorNumber Database::LockRecord(std::int32_t index) {
+  if (lock_depth_ > 0) return error::kOk;
+  return locks_.Lock(file_, RecordOffset(index), LockWait{waiting_, kNoWait});
+}
+
+ErrorNumber Database::UnlockRecord(std::int32_t index) {
+  if (lock_depth_ > 0) return error::kOk;
+  return locks_.Unlock(file_, RecordOffset(index));
+}
+
+ErrorNumber Database::LockWhole() {
+  if (lock_depth_ > 0) {
+    ++lock_depth_;
+    return error::kOk;
+  }
+  // Bytes this process already holds stay out of the ranges, so that
+  // releasing the whole lock leaves them held.
+  std::vector<ByteRange> ranges = WholeFileRangesExcept(locks_.HeldOffsets());
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    ErrorNumber locked =
+        LockRange(file_, ranges[i].offset, ranges[i].length, LockWait{waiting_, kNoWait});
+    if (locked != error::kOk) {
+      for (std::size_t j = 0; j < i; ++j) file_.Unlock(ranges[j].offset, ranges[j].length);
+      return locked;
+    }
+  }
+  whole_ranges_ = std::move(ranges);
+  lock_depth_ = 1;
+  return error::kOk;
+}
+
+ErrorNumber Database::UnlockWhole() {
+  if (lock_depth_ == 0) return error::kUnlockFailed;
+  if (--lock_depth_ > 0) return error::kOk;
+  ErrorNumber result = error::kOk;
+  for (const ByteRange& range : whole_ranges_)
+    if (file_.Unlock(range.offset, range.length) != platform::FileError::kNone)
+      result = error::kUnlockFailed;
+  whole_ranges_.clear();
+  return result;
+}
+
+// ---- Counting ----
+
+ErrorNumber Database::ReadRecordCount(std::int32_t& count, std::uint32_t wait_ms,
+                                      std::int32_t* next_serial) {
+  count = 0;
+  ErrorNumber result = LockHeader(wait_ms);
+  if (result != error::kOk) return result;
+  std::uint8_t bytes[8];
+  result = ReadExactly(file_, kRecordCountOffset, bytes, error::kRecordCountFailed);
+  ErrorNumber unlocked = UnlockHeader();
+  if (result == error::kOk) result = unlocked;
+  if (result != error::kOk) return result;
+  count = std::max(0, LoadI32(bytes));
+  if (next_serial != nullptr) *next_serial = LoadI32(bytes + 4);
+  return error::kOk;
+}
+
+ErrorNumber Database::ReadCount4(std::int32_t& count) {
+  std::uint8_t bytes[4];
+  ErrorNumber result = ReadExactly(file_, kRecordCountOffset, bytes, error::kRecordCountFailed);
+  count = result == error::kOk ? LoadI32(bytes) : 0;
+  return result;
+}
+
+// ---- Fields ----
+
+ErrorNumber Database::DecodeStored(const FieldDescriptor& field,
+                                   std::span<const std::uint8_t> stored, Value& out) {
+  if (!IsLongValueType(field.type)) {
+    out = DecodeField(field, stored);
+    return error::kOk;
+  }
+  if (!long_values_) return error::kReadFieldFailed;
+  std::vector<std::uint8_t> bytes;
+  ErrorNumber result = long_values_->Read(LoadI32(stored.data()), bytes);
+  if (result != error::kOk) return result;
+  out = LongValueOf(field.type, std::move(bytes));
+  return error::kOk;
+}
+
+ErrorNumber Database::ReadField(std::size_t field, Value& out) {
+  const FieldDescriptor& f = fields_[field];
+  out = BlankValue(f.type);
+  if (image_ != nullptr) {
+    if (!FitsInRecord(f)) return error::kReadFieldFailed;
+    std::span<const std::uint8_t> stored(image_->data() + f.offset,
+                                         static_cast<std::size_t>(f.StoredWidth()));
+    ErrorNumber result = DecodeStored(f, stored, out);
+    if (result != error::kOk) out = BlankValue(f.type);
+    return result;
+  }
+  if (cursor_ < 0) return error::kNoCurrentRecord;
+  return ReadFieldOf(cursor_, field, out);
+}
+
+ErrorNumber Database::ReadFieldOf(std::int32_t index, std::size_t field, Value& out) {
+  out = BlankValue(fields_[field].type);
+  if (index < 0) return error::kNoCurrentRecord;
+  ErrorNumber result = LockRecord(index);
+  if (result != error::kOk) return result;
+  // The record stays locked while its long value is read, so that nobody
+  // rewrites the chain under the reader.
+  result = ReadFieldLocked(index, field, out);
+  ErrorNumber unlocked = UnlockRecord(index);
+  if (result == error::kOk) result = unlocked;
+  if (result != error::kOk) out = BlankValue(fields_[field].type);
+  return result;
+}
+
+ErrorNumber Database::ReadFieldLocked(std::int32_t index, std::size_t field, Value& out) {
+  const FieldDescriptor& f = fields_[field];
+  if (!FitsInRecord(f)) return error::kReadFieldFailed;
+  std::vector<std::uint8_t> stored(static_cast<std::size_t>(f.StoredWidth()));
+  auto read = file_.ReadAt(RecordOffset(index) + static_cast<std::uint64_t>(f.offset), stored);
+  if (!read.ok()) return FileErrorNumber(read.error);
+  if (read.value == 0) return error::kBadSeek;
+  if (read.value < stored.size()) return error::kReadFieldFailed;
+  return DecodeStored(f, stored, out);
+}
+
+ErrorNumber Database::WriteField(std::size_t field, const Value& value) {
+  const FieldDescriptor& f = fields_[field];
+  std::optional<Value> conformed = ConformValue(value, f.type);
+  if (!conformed) return error::kTypeMismatch;
+  if (cursor_ < 0) return error::kNoCurrentRecord;
+  if (!FitsInRecord(f)) return error::kWriteFieldFailed;
+  const std::int32_t index = cursor_;
+  ErrorNumber result = LockRecord(index);
+  if (result != error::kOk) return result;
+  const std::uint64_t position = RecordOffset(index) + static_cast<std::uint64_t>(f.offset);
+  const auto width = static_cast<std::size_t>(f.StoredWidth());
+  auto size = file_.Size();
+  if (!size.ok()) {
+    result = FileErrorNumber(size.error);
+  } else if (position + width > size.value) {
+    result = error::kNoCurrentRecord;
+  } else if (IsLongValueType(f.type)) {
+    std::uint8_t old_reference[4];
+    result = ReadExactly(file_, position, old_reference, error::kWriteFieldFailed);
+    if (result == error::kOk && !long_values_) result = error::kWriteFieldFailed;
+    if (result == error::kOk) {
+      result = long_values_->Store(LongValueBytes(*conformed), LoadI32(old_reference),
+                                   [&](std::int32_t reference) {
+                                     std::uint8_t bytes[4];
+                                     StoreI32(bytes, reference);
+                                     return Write(file_, position, bytes);
+                                   });
+    }
+  } else {
+    std::vector<std::uint8_t> bytes(width);
+    EncodeField(f, *conformed, bytes);
+    result = Write(file_, position, bytes);
+  }
+  ErrorNumber unlocked = UnlockRecord(index);
+  return result != error::kOk ? result : unlocked;
+}
+
+// ---- Records ----
+
+ErrorNumber Database::AppendRecord(runtime::Args values) {
+  const std::size_t given = std::min(values.size(), fields_.size());
+  std::vector<std::optional<Value>> conformed(given);
+  for (std::size_t i = 0; i < given; ++i) {
+    if (values[i].IsNone()) continue;
+    conformed[i] = ConformValue(values[i], fields_[i].type);
+    if (!conformed[i]) return error::kTypeMismatch;
+  }
+  for (std::size_t i = 0; i < given; ++i)
+    if (conformed[i] && !FitsInRecord(fields_[i])) return error::kWriteFieldFailed;
+
+  ErrorNumber result = LockHeader(kNoWait);
+  if (result != error::kOk) return result;
+  std::uint8_t counters[8];
+  result = ReadExactly(file_, kRecordCountOffset, counters, error::kRecordCountFailed);
+  if (result != error::kOk) {
+    UnlockHeader();
+    return result;
+  }
+  const std::int32_t count = std::max(0, LoadI32(counters));
+  const std::int32_t serial = std::max(1, LoadI32(counters + 4));
+  // Neither counter may wrap round: a negative serial would make the file
+  // unreadable.
+  if (count == std::numeric_limits<std::int32_t>::max() ||
+      serial == std::numeric_limits<std::int32_t>::max()) {
+    UnlockHeader();
+    return error::kWriteRecordFailed;
+  }
+  result = LockRecord(count);
+  if (result != error::kOk) {
+    UnlockHeader();
+    return result;
+  }
+
+  std::vector<std::uint8_t> record(static_cast<std::size_t>(record_size_), 0);
+  std::vector<std::int32_t> new_chains;
+  for (std::size_t i = 0; i < given && result == error::kOk; ++i) {
+    if (!conformed[i]) continue;
+    const FieldDescriptor& f = fields_[i];
+    std::uint8_t* at = record.data() + f.offset;
+    if (!IsLongValueType(f.type)) {
+      EncodeField(f, *conformed[i], std::span(at, static_cast<std::size_t>(f.StoredWidth())));
+      continue;
+    }
+    if (!long_values_) {
+      result = error::kWriteFieldFailed;
+      break;
+    }
+    result = long_values_->Store(LongValueBytes(*conformed[i]), 0, [&](std::int32_t reference) {
+      StoreI32(at, reference);
+      if (reference != 0) new_chains.push_back(reference);
+      return error::kOk;
+    });
+  }
+  StoreI32(record.data(), serial);
+  if (result == error::kOk) result = Write(file_, RecordOffset(count), record);
+  if (result != error::kOk) {
+    // The record was not written: its long values belong to nobody.
+    for (std::int32_t chain : new_chains) long_values_->Release(chain);
+  } else {
+    // The count follows the record, so a record is only ever counted once
+    // it is wholly there.
+    StoreI32(counters, count + 1);
+    StoreI32(counters + 4, serial + 1);
+    result = Write(file_, kRecordCountOffset, counters);
+    if (result == error::kOk) cursor_ = count;
+  }
+  ErrorNumber unlocked = UnlockRecord(count);
+  ErrorNumber header_unlocked = UnlockHeader();
+  if (result == error::kOk) result = unlocked;
+  if (result == error::kOk) result = header_unlocked;
+  return result;
+}
+
+ErrorNumber Database::DeleteCurrent() {
+  if (cursor_ < 0) return error::kNoCurrentRecord;
+  const std::int32_t index = cursor_;
+  ErrorNumber result = LockRecord(index);
+  if (result != error::kOk) return result;
+  std::uint8_t serial[4];
+  result = ReadExactly(file_, RecordOffset(index), serial, error::kNoCurrentRecord);
+  if (result == error::kOk && LoadI32(serial) > 0) {
+    StoreI32(serial, -LoadI32(serial));
+    result = Write(file_, RecordOffset(index), serial);
+  }
+  ErrorNumber unlocked = UnlockRecord(index);
+  return result != error::kOk ? result : unlocked;
+}
+
+ErrorNumber Database::FindRecord(const Value& condition, bool& found) {
+  found = false;
+  ErrorNumber result = LockHeader(kNoWait);
+  if (result != error::kOk) return result;
+  const std::int32_t remembered = cursor_;
+  std::int32_t count = 0;
+  result = ReadCount4(count);
+  const std::int32_t start = std::max(0, cursor_);
+  if (result != error::kOk || count <= 0 || start >= count) {
+    ErrorNumber unlocked = UnlockHeader();
+    return result != error::kOk ? result : unlocked;
+  }
+
+  std::vector<std::uint8_t> record(static_cast<std::size_t>(record_size_));
+  const std::vector<std::uint8_t>* outer_image = image_;
+  image_ = &record;
+  std::int32_t held = -1, hit = -1;
+  {
+    ScopeExit restore{[&] {
+      image_ = outer_image;
+      cursor_ = remembered;
+    }};
+    for (std::int32_t i = start; i < count; ++i) {
+      cursor_ = i;
+      result = LockRecord(i);
+      if (result != error::kOk) break;
+      held = i;
+      result = ReadExactly(file_, RecordOffset(i), record, error::kReadRecordFailed);
+      if (result != error::kOk) break;
+      if (ConditionHolds(condition)) {
+        hit = i;
+        break;
+      }
+      held = -1;
+      result = UnlockRecord(i);
+      if (result != error::kOk) break;
+    }
+  }
+  if (held >= 0) {
+    ErrorNumber unlocked = UnlockRecord(held);
+    if (result == error::kOk) result = unlocked;
+  }
+  ErrorNumber unlocked = UnlockHeader();
+  if (result == error::kOk) result = unlocked;
+  if (result != error::kOk) return result;
+  if (hit >= 0) {
+    cursor_ = hit;
+    found = true;
+  }
+  return error::kOk;
+}
+
+ErrorNumber Database::DeleteWhere(const Value& condition) {
+  const std::int32_t remembered = cursor_;
+  ErrorNumber result = LockWhole();
+  if (result != error::kOk) return result;
+  std::int32_t count = 0;
+  result = ReadCount4(count);
+  const std::int32_t batch = std::max(1, kBatchBytes / record_size_);
+  const auto size = static_cast<std::size_t>(record_size_);
+  std::vector<std::uint8_t> buffer;
+  std::vector<std::uint8_t> record(size);
+  const std::vector<std::uint8_t>* outer_image = image_;
+  image_ = &record;
+  {
+    ScopeExit restore{[&] {
+      image_ = outer_image;
+      cursor_ = remembered;
+    }};
+    for (std::int32_t first = 0; result == error::kOk && first < count; first += batch) {
+      const std::int32_t n = std::min(batch, count - first);
+      buffer.resize(static_cast<std::size_t>(n) * size);
+      result = ReadExactly(file_, RecordOffset(first), buffer, error::kReadRecordFailed);
+      for (std::int32_t j = 0; result == error::kOk && j < n; ++j) {
+        cursor_ = first + j;
+        const std::uint8_t* bytes = buffer.data() + static_cast<std::size_t>(j) * size;
+        std::copy(bytes, bytes + size, record.begin());
+        if (!ConditionHolds(condition)) continue;
+        const std::int32_t serial = LoadI32(bytes);
+        if (serial <= 0) continue;
+        std::uint8_t mark[4];
+        StoreI32(mark, -serial);
+        result = Write(file_, RecordOffset(first + j), mark);
+      }
+    }
+  }
+  ErrorNumber unlocked = UnlockWhole();
+  return result != error::kOk ? result : unlocked;
+}
+
+ErrorNumber Database::BlankOut(std::int32_t from, std::int32_t to,
+                               const std::vector<std::int32_t>& serials) {
+  const auto size = static_cast<std::size_t>(record_size_);
+  std::vector<std::uint8_t> blank(size, 0);
+  for (std::int32_t index = from; index < to; ++index) {
+    std::int32_t serial = serials[static_cast<std::size_t>(index)];
+    if (serial > 0) serial = -serial;
+    if (serial == 0) serial = -1;
+    StoreI32(blank.data(), serial);
+    ErrorNumber result = Write(file_, RecordOffset(index), blank);
+    if (result != error::kOk) return result;
+  }
+  return error::kOk;
+}
+
+ErrorNumber Database::PurgeDeleted() {
+  ErrorNumber result = LockWhole();
+  if (result != error::kOk) return result;
+  ScopeExit to_first{[&] { cursor_ = 0; }};
+  std::int32_t count = 0;
+  result = ReadCount4(count);
+  count = std::max(0, count);
+  const auto size = static_cast<std::size_t>(record_size_);
+  if (result == error::kOk) {
+    // A file that does not hold all its records is left untouched.
+    auto file_size = file_.Size();
+    if (!file_size.ok())
+      result = FileErrorNumber(file_size.error);
+    else if (file_size.value < RecordOffset(count))
+      result = error::kReadRecordFailed;
+  }
+  if (result != error::kOk) {
+    UnlockWhole();
+    return result;
+  }
+
+  // Survivors move down in place, batch by batch. Until the walk is done
+  // every record not yet walked is still where it was, and every survivor
+  // walked is at its new place.
+  const std::int32_t batch = std::max(1, kBatchBytes / record_size_);
+  std::vector<std::uint8_t> buffer;
+  std::vector<std::int32_t> serials(static_cast<std::size_t>(count));
+  std::vector<std::int32_t> released_chains;
+  std::int32_t kept = 0;    // survivors placed so far
+  std::int32_t walked = 0;  // records read so far
+  bool write_failed = false;
+  for (std::int32_t first = 0; first < count; first += batch) {
+    const std::int32_t n = std::min(batch, count - first);
+    buffer.resize(static_cast<std::size_t>(n) * size);
+    result = ReadExactly(file_, RecordOffset(first), buffer, error::kReadRecordFailed);
+    if (result != error::kOk) break;
+    std::int32_t survivors = 0;
+    for (std::int32_t j = 0; j < n; ++j) {
+      const std::uint8_t* bytes = buffer.data() + static_cast<std::size_t>(j) * size;
+      const std::int32_t serial = LoadI32(bytes);
+      serials[static_cast<std::size_t>(first + j)] = serial;
+      if (serial < 0) {
+        for (const FieldDescriptor& f : fields_)
+          if (IsLongValueType(f.type) && FitsInRecord(f) && LoadI32(bytes + f.offset) != 0)
+            released_chains.push_back(LoadI32(bytes + f.offset));
+        continue;
+      }
+      if (survivors != j)
+        std::copy(bytes, bytes + size,
+                  buffer.begin() +
+                      static_cast<std::ptrdiff_t>(survivors) * static_cast<std::ptrdiff_t>(size));
+      ++survivors;
+    }
+    // Batches before the first dropped record are already in place.
+    if (kept != first || survivors != n) {
+      result = Write(file_, RecordOffset(kept),
+                     std::span(buffer).first(static_cast<std::size_t>(survivors) * size));
+      if (result != error::kOk) {
+        write_failed = true;
+        break;
+      }
+    }
+    kept += survivors;
+    walked = first + n;
+  }
+
+  if (result != error::kOk) {
+    // Nothing is cut and the count stays. After a failed read the stale
+    // copies between the moved survivors and the records not yet walked
+    // become deleted blank records, which the next purge removes. After a
+    // failed write nothing more is written: every record is still in the
+    // file, at its old place or its new one.
+    if (!write_failed && BlankOut(kept, walked, serials) == error::kOk && long_values_) {
+      for (std::int32_t chain : released_chains) long_values_->Release(chain);
+    }
+    UnlockWhole();
+    return result;
+  }
+
+  if (kept != count) {
+    std::uint8_t new_count[4];
+    StoreI32(new_count, kept);
+    result = Write(file_, kRecordCountOffset, new_count);
+    if (result == error::kOk) result = FileErrorNumber(file_.Truncate(RecordOffset(kept)));
+    if (result == error::kOk && long_values_) {
+      for (std::int32_t chain : released_chains) {
+        ErrorNumber released = long_values_->Release(chain);
+        if (result == error::kOk) result = released;
+      }
+    }
+  }
+  ErrorNumber unlocked = UnlockWhole();
+  return result != error::kOk ? result : unlocked;
+}
+
+ErrorNumber Database::Flush() {
+  ErrorNumber result = FileErrorNumber(file_.Flush());
+  if (long_values_) {
+    ErrorNumber flushed = FileErrorNumber(long_values_->file().Flush());
+    if (result == error::kOk) result = flushed;
+  }
+  return result;
+}
+
+}  // namespace store

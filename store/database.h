@@ -1,0 +1,168 @@
+// One open data file: its header and fields as read at open, its cursor,
+// the locks this process holds on it, its long-value file, and the record
+// operations the commands are built from.
+//
+// Every operation answers with an error number (0 = success). Records are
+// read and written in place, one field at a time; nothing of a record is
+// kept between operations, so what other processes write is seen at once.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file.h"
+#include "runtime/value.h"
+#include "store/cipher_file.h"
+#include "store/errors.h"
+#include "store/format.h"
+#include "store/locks.h"
+#include "store/long_value_file.h"
+#include "store/page_cipher.h"
+
+namespace store {
+
+// What an open needs from its surroundings.
+struct DatabaseEnvironment {
+  const platform::FileOpener* opener = nullptr;
+  platform::Waiting* waiting = nullptr;
+  CipherPool* ciphers = nullptr;
+};
+
+struct OpenRequest {
+  std::string full_path;  // with its extension, as FullPath gives it
+  std::string alias;      // empty when none was given
+  bool read_only = false;
+  std::optional<std::int32_t> sharing;  // nullopt when omitted
+  // The password argument when one was given as a text; "?" asks the user.
+  std::optional<std::string> password;
+};
+
+// The sharing mode numbers of OpenDatabase: omitted or 1 lets others read
+// and write, 2 keeps them from reading, 3 from writing, anything else
+// keeps them out.
+platform::FileSharing SharingMode(std::optional<std::int32_t> mode);
+
+// The condition of a scan: a deferred condition evaluated now, or a plain
+// Bool. Any other type, or a result that is not a Bool, ends the program
+// with the runtime error report.
+bool ConditionHolds(const runtime::Value& condition);
+
+class Database {
+ public:
+  // Opens `request.full_path` and checks it: its password (asking the user
+  // when it is "?"), its header and fields, its record count against its
+  // size, and its long-value file. Nothing stays open on failure.
+  static ErrorNumber Open(const OpenRequest& request, const DatabaseEnvironment& environment,
+                          std::unique_ptr<Database>& out);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const std::string& full_path() const { return full_path_; }
+  const std::string& base_name() const { return base_name_; }
+  const std::string& alias() const { return alias_; }
+  bool read_only() const { return read_only_; }
+  bool is_protected() const { return file_.cipher() != nullptr; }
+  const std::array<std::uint8_t, kHeaderSize>& header() const { return header_; }
+  std::int32_t record_size() const { return record_size_; }
+  std::uint64_t data_start() const { return data_start_; }
+  const std::vector<FieldDescriptor>& fields() const { return fields_; }
+  LongValueFile* long_values() { return long_values_.get(); }
+  CipherFile& file() { return file_; }
+
+  // Record index: -1 before the first record, count past the last.
+  std::int32_t cursor() const { return cursor_; }
+  void set_cursor(std::int32_t cursor) { cursor_ = cursor; }
+
+  // The 0-based index of the first field named `name` (letter case
+  // ignored), or nullopt.
+  std::optional<std::size_t> FieldNamed(std::string_view name) const;
+
+  // The record count and next serial number as the file says now, read
+  // under the header lock, retrying for up to `wait_ms` while another
+  // process holds it. A negative count reads as 0.
+  ErrorNumber ReadRecordCount(std::int32_t& count, std::uint32_t wait_ms,
+                              std::int32_t* next_serial = nullptr);
+
+  // Field `field` (0-based) of the current record, or of the record under
+  // test while a scan evaluates its condition. On failure `out` is the
+  // blank value of the field's type.
+  ErrorNumber ReadField(std::size_t field, runtime::Value& out);
+  // Field `field` of record `index`, from the file.
+  ErrorNumber ReadFieldOf(std::int32_t index, std::size_t field, runtime::Value& out);
+  // Stores `value` (no value: the blank value) in field `field` of the
+  // current record; -72 when its type does not fit, before anything is
+  // written.
+  ErrorNumber WriteField(std::size_t field, const runtime::Value& value);
+  // Appends a record with `values` for its first fields (the rest blank)
+  // and makes it current.
+  ErrorNumber AppendRecord(runtime::Args values);
+  // Marks the current record deleted.
+  ErrorNumber DeleteCurrent();
+  // Marks every record for which `condition` holds deleted; the cursor
+  // stays where it was.
+  ErrorNumber DeleteWhere(const runtime::Value& condition);
+  // Removes the records marked deleted and releases their long values;
+  // the cursor goes to the first record. A read or write failure part-way
+  // never loses a record: nothing is cut, and what was walked before the
+  // failure is either moved or left as deleted blank records.
+  ErrorNumber PurgeDeleted();
+  // Moves to the first record at or after the cursor for which `condition`
+  // holds; `found` false (cursor unchanged) when there is none.
+  ErrorNumber FindRecord(const runtime::Value& condition, bool& found);
+
+  // Pushes what was written to the storage device.
+  ErrorNumber Flush();
+
+  // Locks: the header lock (byte 16), a record's lock (its first byte) and
+  // the whole-database lock, which nests and while held makes the others
+  // unnecessary. In the sharing modes that keep other processes from
+  // reading nothing is locked at all.
+  ErrorNumber LockHeader(std::uint32_t wait_ms);
+  ErrorNumber UnlockHeader();
+  ErrorNumber LockRecord(std::int32_t index);
+  ErrorNumber UnlockRecord(std::int32_t index);
+  ErrorNumber LockWhole();
+  ErrorNumber UnlockWhole();
+
+ private:
+  Database() = default;
+
+  std::uint64_t RecordOffset(std::int32_t index) const {
+    return data_start_ +
+           static_cast<std::uint64_t>(index) * static_cast<std::uint64_t>(record_size_);
+  }
+  bool FitsInRecord(const FieldDescriptor& field) const;
+  ErrorNumber ReadCount4(std::int32_t& count);
+  ErrorNumber DecodeStored(const FieldDescriptor& field, std::span<const std::uint8_t> stored,
+                           runtime::Value& out);
+  ErrorNumber ReadFieldLocked(std::int32_t index, std::size_t field, runtime::Value& out);
+  // Overwrites records [from, to) with blank records marked deleted.
+  ErrorNumber BlankOut(std::int32_t from, std::int32_t to,
+                       const std::vector<std::int32_t>& serials);
+
+  CipherFile file_;
+  int lock_depth_ = 0;
+  std::string full_path_;
+  std::string base_name_;
+  std::string alias_;
+  bool read_only_ = false;
+  LockRegistry locks_;
+  std::vector<ByteRange> whole_ranges_;
+  std::array<std::uint8_t, kHeaderSize> header_{};
+  std::vector<FieldDescriptor> fields_;
+  std::int32_t record_size_ = 0;
+  std::uint64_t data_start_ = 0;
+  std::int32_t cursor_ = 0;
+  std::unique_ptr<LongValueFile> long_values_;
+  // The record under test while a scan evaluates its condition.
+  const std::vector<std::uint8_t>* image_ = nullptr;
+  platform::Waiting* waiting_ = nullptr;
+};
+
+}  // namespace store

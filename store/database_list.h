@@ -1,0 +1,100 @@
+// The open databases of a process, the current one among them, and the
+// fifteen record-store commands that work on them.
+//
+// Every command sets the calling thread's last error (LastError): 0 on
+// success, else the error number of its outcome; a Bool result is true
+// exactly when it is 0. ReadField with no current database or a missing
+// field, and field or condition arguments of an unusable type, end the
+// program through the runtime error report.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file.h"
+#include "runtime/value.h"
+#include "store/database.h"
+#include "store/errors.h"
+#include "store/page_cipher.h"
+
+namespace store {
+
+// The calling thread's last error.
+ErrorNumber LastError();
+
+struct OpenArguments {
+  runtime::Text file;
+  runtime::Text alias;  // empty: none
+  bool read_only = false;
+  std::optional<std::int32_t> sharing;    // nullopt: omitted
+  std::optional<runtime::Text> password;  // "?" asks the user
+};
+
+class DatabaseList {
+ public:
+  explicit DatabaseList(platform::FileOpener opener = platform::SystemFileOpener(),
+                        platform::Waiting* waiting = &platform::SystemWaiting());
+  // Flushes every open file.
+  ~DatabaseList();
+  DatabaseList(const DatabaseList&) = delete;
+  DatabaseList& operator=(const DatabaseList&) = delete;
+
+  // Opens a data file, adds it to the list and makes it current. The file
+  // name gets ".LDG" when it has no extension; the alias must start with a
+  // letter or Chinese character and go on with letters, digits or Chinese
+  // characters (half- or full-width).
+  bool OpenDatabase(const OpenArguments& arguments);
+  // Makes current the open database whose alias, else base name, else full
+  // path equals `name` (letter case ignored), newest first.
+  bool SelectDatabase(std::string_view name);
+  // Records in the current database, deleted ones included; 0 on failure.
+  std::int32_t GetRecordCount();
+  void GoFirst();
+  bool GoLast();
+  bool Skip(std::int32_t count = 1);
+  // The cursor's record number (index + 1); 0 with no current database.
+  std::int32_t GetRecordNumber();
+  // Moves to record `number`, clamped to the records there are.
+  bool GoTo(std::int32_t number);
+  // True past the last record, with no records, or when the count cannot be
+  // read.
+  bool IsPastEnd();
+  bool AppendRecord(runtime::Args values = {});
+  // Marks the current record deleted.
+  bool DeleteRecord();
+  // Marks every record for which `condition` holds deleted.
+  bool DeleteRecord(const runtime::Value& condition);
+  bool PurgeDeleted();
+  // `field`: a number (1-based) or a field name.
+  runtime::Value ReadField(const runtime::Value& field);
+  bool WriteField(const runtime::Value& field, const runtime::Value& value);
+  bool FindRecord(const runtime::Value& condition);
+
+  // The current database, or nullptr.
+  Database* current();
+  // The open database SelectDatabase would choose for `name`, without
+  // choosing it; nullptr when none.
+  Database* Find(std::string_view name);
+  const std::vector<std::unique_ptr<Database>>& databases() const { return databases_; }
+
+ private:
+  ErrorNumber Open(const OpenArguments& arguments);
+  // Resolves a field argument; ends the program for an unusable type.
+  std::optional<std::size_t> ResolveField(Database& db, const runtime::Value& field);
+  bool Finish(ErrorNumber result);
+
+  platform::FileOpener opener_;
+  platform::Waiting* waiting_;
+  CipherPool ciphers_;
+  std::vector<std::unique_ptr<Database>> databases_;
+  std::optional<std::size_t> current_;
+};
+
+// The process's open databases, which the commands work on.
+DatabaseList& Databases();
+
+}  // namespace store

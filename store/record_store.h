@@ -1,0 +1,48 @@
+// The record-store commands as the order desk calls them: on the process's
+// open databases (Databases()), each setting the calling thread's last
+// error (LastError()). See DatabaseList for what each one does.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/value.h"
+#include "store/database_list.h"
+
+namespace store {
+
+inline bool OpenDatabase(const OpenArguments& arguments) {
+  return Databases().OpenDatabase(arguments);
+}
+inline bool OpenDatabase(runtime::Text file, runtime::Text alias, runtime::Text password) {
+  OpenArguments arguments;
+  arguments.file = std::move(file);
+  arguments.alias = std::move(alias);
+  arguments.password = std::move(password);
+  return Databases().OpenDatabase(arguments);
+}
+inline bool SelectDatabase(std::string_view name) { return Databases().SelectDatabase(name); }
+inline std::int32_t GetRecordCount() { return Databases().GetRecordCount(); }
+inline void GoFirst() { Databases().GoFirst(); }
+inline bool GoLast() { return Databases().GoLast(); }
+inline bool Skip(std::int32_t count = 1) { return Databases().Skip(count); }
+inline std::int32_t GetRecordNumber() { return Databases().GetRecordNumber(); }
+inline bool GoTo(std::int32_t number) { return Databases().GoTo(number); }
+inline bool IsPastEnd() { return Databases().IsPastEnd(); }
+inline bool AppendRecord(runtime::Args values = {}) { return Databases().AppendRecord(values); }
+inline bool DeleteRecord() { return Databases().DeleteRecord(); }
+inline bool DeleteRecord(const runtime::Condition& condition) {
+  return Databases().DeleteRecord(runtime::Value::OfCondition(condition));
+}
+inline bool PurgeDeleted() { return Databases().PurgeDeleted(); }
+inline runtime::Value ReadField(std::int32_t field) {
+  return Databases().ReadField(runtime::Value::Int(field));
+}
+inline bool WriteField(std::int32_t field, const runtime::Value& value) {
+  return Databases().WriteField(runtime::Value::Int(field), value);
+}
+inline bool FindRecord(const runtime::Condition& condition) {
+  return Databases().FindRecord(runtime::Value::OfCondition(condition));
+}
+
+}  // namespace store
