@@ -12,6 +12,7 @@
 #include "driver/window_transcript.h"
 #include "forms/commands.h"
 #include "forms/headless_desktop.h"
+#include "forms/units/report_units.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
 #include "report/commands.h"
@@ -56,6 +57,7 @@ void RegisterAllCommands() {
   store::RegisterStoreCommands(table);
   forms::RegisterWindowCommands(table);
   report::RegisterReportCommands(table);
+  forms::ConnectReportTables();
 }
 
 std::unique_ptr<forms::FormRuntime> ReadWindowTemplate(forms::Desktop& desktop) {

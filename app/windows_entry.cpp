@@ -6,6 +6,7 @@
 #include "app/handlers.h"
 #include "app/layout/windows.h"
 #include "platform/headless/headless.h"
+#include "platform/qt/print_service.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_desktop.h"
@@ -48,6 +49,8 @@ int RunWithWindows(int argc, char** argv, const CommandLine& line) {
   platform::QtDialogs dialogs;
   platform::ScopedServices services({nullptr, &clipboard, &dialogs});
   if (!line.screenshots.empty()) return SaveScreenshots(line);
+  platform::QtPrintService printing;
+  report::ScopedBindings print_with_windows({nullptr, &printing});
   platform::QtDesktop desktop;
   auto forms = ReadWindowTemplate(desktop);
   forms::ScopedFormRuntime current(*forms);

@@ -292,7 +292,7 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
     QPalette palette = view->palette();
     palette.setColor(QPalette::Window, Qt::white);
     view->setPalette(palette);
-    (void)grid;
+    view->SetTable(grid->table());
     widget = view;
   }
   if (widget != nullptr) {
@@ -394,6 +394,9 @@ void QtWindowView::Refresh(forms::Unit& unit, forms::Change what) {
           button->setText(caption);
         }
         if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(caption);
+      } else if (auto* grid = dynamic_cast<forms::Grid*>(&unit)) {
+        // The table it shows has changed.
+        if (auto* view = qobject_cast<GridView*>(widget)) view->SetTable(grid->table());
       } else if (auto* combo = dynamic_cast<forms::ComboBox*>(&unit)) {
         auto* choice = qobject_cast<QComboBox*>(widget);
         int index = combo->selected();
