@@ -54,6 +54,7 @@ Driver::Driver(std::ostream& out)
           " style=" + std::to_string(box.style) + " -> " + AnswerWord(box.answer) +
           (box.answered_by_default ? " (default)" : ""));
   });
+  clipboard_.SetObserver([this](const std::string& text) { Print("CLIPBOARD " + Quoted(text)); });
   dialogs_.SetErrorObserver([this](const std::string& text) { Print("ERROR " + Quoted(text)); });
   dialogs_.SetOpenObserver(
       [this](const std::string& address) { Print("OPEN " + Quoted(address)); });

@@ -14,6 +14,7 @@ LocalTime SystemClock::Now() {
 
 bool MemoryClipboard::SetText(std::string_view gbk) {
   text_ = std::string(gbk);
+  if (observer_) observer_(*text_);
   return true;
 }
 

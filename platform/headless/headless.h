@@ -29,16 +29,20 @@ class FixedClock : public Clock {
   LocalTime time_;
 };
 
-// A clipboard held in memory.
+// A clipboard held in memory. The observer, if set, hears of every text the
+// program puts there (not of what another program puts).
 class MemoryClipboard : public Clipboard {
  public:
+  using Observer = std::function<void(const std::string&)>;
   std::optional<std::string> GetText() override { return text_; }
   bool SetText(std::string_view gbk) override;
   // What another program puts there.
   void Put(std::optional<std::string> text) { text_ = std::move(text); }
+  void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
  private:
   std::optional<std::string> text_;
+  Observer observer_;
 };
 
 // One message box as it was shown and answered.
