@@ -10,7 +10,15 @@ namespace driver {
 void AddStoreVerbs(Driver& driver);
 // Window and unit actions (type, leave, click, page, combo, date, tick,
 // untick, select, rightclick, menu, close) and their dumps (dump, dump-list,
-// dump-title, dump-focus).
+// dump-title, dump-focus). They act on the current form runtime.
+//
+// The user's actions move the keyboard focus only where a script says so:
+// `type` and `click` leave it where it is, `leave` takes it from a unit (and
+// normalises an edit box); the program moves it with SetFocus (a FOCUS
+// line). `type` into a read-only box, and `tick`/`untick` in a list without
+// check boxes, print IGNORED. `dump` of a unit whose window is not open
+// prints "UNIT not loaded"; `dump main` (or a window's caption) prints the
+// window's caption and enabled state (0 while a modal window is open).
 void AddFormVerbs(Driver& driver);
 // dump-table.
 void AddReportVerbs(Driver& driver);
