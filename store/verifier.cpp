@@ -1,0 +1,199 @@
+#include "store/verifier.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace store {
+namespace {
+
+class Walker {
+ public:
+  Walker(Database& db, VerifyResult& result) : db_(db), result_(result) {}
+
+  void Run() {
+    CheckFields();
+    std::int32_t count = 0;
+    std::uint8_t bytes[4];
+    if (db_.file().ReadExactly(kRecordCountOffset, bytes) != platform::FileError::kNone) {
+      Problem("the record count cannot be read");
+      return;
+    }
+    count = LoadI32(bytes);
+    result_.records = count;
+    if (count < 0) {
+      Problem("the record count is negative");
+      return;
+    }
+    if (db_.long_values() != nullptr) ReadLongHeader();
+    WalkRecords(count);
+    if (db_.long_values() != nullptr && long_header_ok_) {
+      WalkFreeList();
+      CountUnused();
+    }
+  }
+
+ private:
+  void Problem(std::string text) { result_.problems.push_back(std::move(text)); }
+
+  void CheckFields() {
+    for (std::size_t i = 0; i < db_.fields().size(); ++i) {
+      const FieldDescriptor& f = db_.fields()[i];
+      if (f.offset < static_cast<std::int32_t>(kSerialSize))
+        Problem("field " + std::to_string(i + 1) + " overlaps the serial number");
+      if (std::int64_t{f.offset} + f.StoredWidth() > db_.record_size())
+        Problem("field " + std::to_string(i + 1) + " extends past the end of the record");
+    }
+  }
+
+  void ReadLongHeader() {
+    if (db_.long_values()->ReadHeader(header_) != error::kOk) {
+      Problem("the long-value file header cannot be read");
+      return;
+    }
+    auto size = db_.long_values()->file().Size();
+    if (!size.ok() || size.value / kBlockSize < static_cast<std::uint64_t>(header_.block_count)) {
+      Problem("the long-value file is shorter than its block count");
+      return;
+    }
+    if (header_.block_count <= 0 || header_.free_count < 0 ||
+        header_.free_count >= header_.block_count || header_.free_head < 0 ||
+        header_.free_head >= header_.block_count) {
+      Problem("the long-value file header is out of range");
+      return;
+    }
+    long_header_ok_ = true;
+  }
+
+  void WalkRecords(std::int32_t count) {
+    const auto size = static_cast<std::size_t>(db_.record_size());
+    const std::int32_t batch = std::max(1, 163840 / db_.record_size());
+    std::vector<std::uint8_t> buffer;
+    for (std::int32_t first = 0; first < count; first += batch) {
+      const std::int32_t n = std::min(batch, count - first);
+      buffer.resize(static_cast<std::size_t>(n) * size);
+      std::uint64_t at = db_.data_start() + static_cast<std::uint64_t>(first) * size;
+      if (db_.file().ReadExactly(at, buffer) != platform::FileError::kNone) {
+        Problem("records from " + std::to_string(first + 1) + " on cannot be read");
+        return;
+      }
+      for (std::int32_t j = 0; j < n; ++j) {
+        const std::uint8_t* record = buffer.data() + static_cast<std::size_t>(j) * size;
+        if (LoadI32(record) == 0)
+          Problem("record " + std::to_string(first + j + 1) + " has serial number 0");
+        if (!long_header_ok_) continue;
+        for (std::size_t i = 0; i < db_.fields().size(); ++i) {
+          const FieldDescriptor& f = db_.fields()[i];
+          if (!IsLongValueType(f.type) || std::int64_t{f.offset} + 4 > db_.record_size()) continue;
+          std::int32_t reference = LoadI32(record + f.offset);
+          if (reference != 0)
+            WalkChain(reference, "record " + std::to_string(first + j + 1) + " field " +
+                                     std::to_string(i + 1));
+        }
+      }
+    }
+  }
+
+  bool InRange(std::int32_t block) const { return block >= 1 && block < header_.block_count; }
+
+  void WalkChain(std::int32_t reference, const std::string& owner) {
+    ++result_.chains;
+    std::int32_t previous = 0;
+    std::int32_t current = reference;
+    std::set<std::int32_t> mine;
+    while (current != 0) {
+      std::string here = owner + ": block " + std::to_string(current);
+      if (!InRange(current)) {
+        Problem(here + " lies outside the long-value file");
+        return;
+      }
+      if (!mine.insert(current).second) {
+        Problem(here + " closes a loop");
+        return;
+      }
+      auto [it, fresh] = owners_.emplace(current, owner);
+      if (!fresh) {
+        Problem(here + " also belongs to " + it->second);
+        return;
+      }
+      LongValueBlock block;
+      if (db_.long_values()->ReadBlock(current, block) != error::kOk) {
+        Problem(here + " cannot be read");
+        return;
+      }
+      if (block.prev != previous)
+        Problem(here + " points back to " + std::to_string(block.prev) + " instead of " +
+                std::to_string(previous));
+      if (block.used < 1 || block.used > static_cast<std::int32_t>(kBlockDataSize))
+        Problem(here + " holds " + std::to_string(block.used) + " bytes");
+      else if (block.next != 0 && block.used != static_cast<std::int32_t>(kBlockDataSize))
+        Problem(here + " is not full but is not the last of its chain");
+      previous = current;
+      current = block.next;
+    }
+  }
+
+  void WalkFreeList() {
+    std::int32_t current = header_.free_head;
+    std::int32_t listed = 0;
+    std::set<std::int32_t> seen;
+    while (current != 0) {
+      std::string here = "free block " + std::to_string(current);
+      if (!InRange(current)) {
+        Problem(here + " lies outside the long-value file");
+        return;
+      }
+      if (!seen.insert(current).second) {
+        Problem(here + " closes a loop in the free list");
+        return;
+      }
+      auto owner = owners_.find(current);
+      if (owner != owners_.end()) Problem(here + " also belongs to " + owner->second);
+      LongValueBlock block;
+      if (db_.long_values()->ReadBlock(current, block) != error::kOk) {
+        Problem(here + " cannot be read");
+        return;
+      }
+      if (block.used != 0) Problem(here + " holds " + std::to_string(block.used) + " bytes");
+      free_.insert(current);
+      ++listed;
+      current = block.next;
+    }
+    if (listed != header_.free_count)
+      Problem("the free list holds " + std::to_string(listed) + " blocks, the header says " +
+              std::to_string(header_.free_count));
+  }
+
+  void CountUnused() {
+    std::int32_t unused = 0;
+    for (std::int32_t block = 1; block < header_.block_count; ++block)
+      if (owners_.count(block) == 0 && free_.count(block) == 0) ++unused;
+    if (unused > 0)
+      result_.notes.push_back(std::to_string(unused) +
+                              " long-value blocks belong to no value and are not on the free list");
+  }
+
+  Database& db_;
+  VerifyResult& result_;
+  LongValueHeader header_;
+  bool long_header_ok_ = false;
+  std::map<std::int32_t, std::string> owners_;
+  std::set<std::int32_t> free_;
+};
+
+}  // namespace
+
+VerifyResult VerifyDatabase(Database& db) {
+  VerifyResult result;
+  ErrorNumber locked = db.LockWhole();
+  if (locked != error::kOk) {
+    result.problems.push_back("the file is in use and cannot be locked (error " +
+                              std::to_string(locked) + ")");
+    return result;
+  }
+  Walker(db, result).Run();
+  db.UnlockWhole();
+  return result;
+}
+
+}  // namespace store
