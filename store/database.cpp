@@ -352,6 +352,18 @@ ErrorNumber Database::ReadFieldOf(std::int32_t index, std::size_t field, Value& 
   return result;
 }
 
+ErrorNumber Database::ReadSerial(std::int32_t index, std::int32_t& serial) {
+  serial = 0;
+  if (index < 0) return error::kNoCurrentRecord;
+  ErrorNumber result = LockRecord(index);
+  if (result != error::kOk) return result;
+  std::uint8_t bytes[4];
+  result = ReadExactly(file_, RecordOffset(index), bytes, error::kReadRecordFailed);
+  if (result == error::kOk) serial = LoadI32(bytes);
+  ErrorNumber unlocked = UnlockRecord(index);
+  return result != error::kOk ? result : unlocked;
+}
+
 ErrorNumber Database::ReadFieldLocked(std::int32_t index, std::size_t field, Value& out) {
   const FieldDescriptor& f = fields_[field];
   if (!FitsInRecord(f)) return error::kReadFieldFailed;

@@ -95,6 +95,8 @@ class Database {
   ErrorNumber ReadField(std::size_t field, runtime::Value& out);
   // Field `field` of record `index`, from the file.
   ErrorNumber ReadFieldOf(std::int32_t index, std::size_t field, runtime::Value& out);
+  // The serial number of record `index` (negative while marked deleted).
+  ErrorNumber ReadSerial(std::int32_t index, std::int32_t& serial);
   // Stores `value` (no value: the blank value) in field `field` of the
   // current record; -72 when its type does not fit, before anything is
   // written.

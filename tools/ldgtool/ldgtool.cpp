@@ -1,0 +1,288 @@
+#include "tools/ldgtool/ldgtool.h"
+
+#include <charconv>
+#include <filesystem>
+#include <istream>
+#include <optional>
+#include <ostream>
+
+#include "platform/file.h"
+#include "platform/gbk.h"
+#include "store/creator.h"
+#include "store/database_list.h"
+#include "store/verifier.h"
+#include "tools/ldgtool/desk_files.h"
+#include "tools/ldgtool/tsv.h"
+
+namespace ldgtool {
+namespace {
+
+using store::FieldType;
+
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* const kTypeNames[] = {"byte", "short",    "int",        "long", "float",   "double",
+                                  "bool", "datetime", "subroutine", "text", "byteset", "longtext"};
+
+const char* kUsageText =
+    "usage: ldgtool init DIR\n"
+    "       ldgtool create FILE [--password P] FIELD...   (FIELD: NAME:TYPE or NAME:text:WIDTH)\n"
+    "       ldgtool info FILE [--password P]\n"
+    "       ldgtool dump FILE [--password P]\n"
+    "       ldgtool import FILE [--password P] < TSV\n"
+    "       ldgtool verify FILE [--password P]\n";
+
+std::string TypeName(FieldType type) { return kTypeNames[static_cast<int>(type) - 1]; }
+
+std::optional<FieldType> ParseType(const std::string& word) {
+  for (int code = 1; code <= 12; ++code)
+    if (word == kTypeNames[code - 1] || word == std::to_string(code))
+      return static_cast<FieldType>(code);
+  return std::nullopt;
+}
+
+std::string Utf8(std::string_view gbk) { return platform::GbkToUtf8(gbk); }
+
+struct Command {
+  std::string verb;
+  std::vector<std::string> words;  // everything but --password and its value
+  std::optional<std::string> password;
+};
+
+class Tool {
+ public:
+  Tool(std::istream& in, std::ostream& out, std::ostream& err) : in_(in), out_(out), err_(err) {}
+
+  int Run(const std::vector<std::string>& args) {
+    Command command;
+    if (args.empty()) return Usage();
+    command.verb = args[0];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == "--password") {
+        if (i + 1 >= args.size()) return Usage("--password needs a value");
+        command.password = args[++i];
+      } else {
+        command.words.push_back(args[i]);
+      }
+    }
+    if (command.verb == "init") {
+      if (command.words.size() != 1 || command.password) return Usage();
+      return Init(command.words[0]);
+    }
+    if (command.words.empty()) return Usage();
+    const std::string& file = command.words[0];
+    if (command.verb == "create") return Create(file, command);
+    if (command.words.size() != 1) return Usage();
+    if (command.verb == "info") return Info(file, command.password);
+    if (command.verb == "dump") return Dump(file, command.password);
+    if (command.verb == "import") return Import(file, command.password);
+    if (command.verb == "verify") return Verify(file, command.password);
+    return Usage("unknown command " + command.verb);
+  }
+
+ private:
+  int Usage(const std::string& why = {}) {
+    if (!why.empty()) err_ << "ldgtool: " << why << "\n";
+    err_ << kUsageText;
+    return kUsage;
+  }
+
+  int StoreError(const std::string& file, store::ErrorNumber number) {
+    err_ << "ldgtool: " << file << ": error " << number << ": " << Utf8(store::ErrorText(number))
+         << "\n";
+    return kFailed;
+  }
+
+  // Opens `file` with the store; on failure says why and returns false.
+  bool Open(store::DatabaseList& list, const std::string& file,
+            const std::optional<std::string>& password, bool read_only) {
+    store::OpenArguments args;
+    args.file = platform::Utf8ToGbk(file);
+    args.read_only = read_only;
+    if (password) args.password = platform::Utf8ToGbk(*password);
+    if (list.OpenDatabase(args)) return true;
+    StoreError(file, store::LastError());
+    return false;
+  }
+
+  int Init(const std::string& dir) {
+    std::vector<DeskFile> files = DeskFiles();
+    // Nothing is created unless every file can be.
+    for (const DeskFile& desk : files) {
+      std::string path = (std::filesystem::path(dir) / desk.file_name).string();
+      std::string gbk = platform::Utf8ToGbk(path);
+      std::vector<std::string> taken = {gbk};
+      bool long_values =
+          std::any_of(desk.fields.begin(), desk.fields.end(),
+                      [](const store::NewField& f) { return store::IsLongValueType(f.type); });
+      if (long_values) taken.push_back(store::NewLongValueFileName(gbk));
+      for (const std::string& name : taken) {
+        if (auto existing = platform::FindIgnoringCase(name)) {
+          err_ << "ldgtool: " << Utf8(*existing) << " exists; nothing was created\n";
+          return kFailed;
+        }
+      }
+    }
+    for (const DeskFile& desk : files) {
+      std::string path = (std::filesystem::path(dir) / desk.file_name).string();
+      store::ErrorNumber result =
+          store::CreateDataFile(platform::Utf8ToGbk(path), desk.fields, kDeskPassword);
+      if (result != store::error::kOk) return StoreError(path, result);
+      out_ << "created " << path << "\n";
+    }
+    return 0;
+  }
+
+  int Create(const std::string& file, const Command& command) {
+    std::vector<store::NewField> fields;
+    for (std::size_t i = 1; i < command.words.size(); ++i) {
+      const std::string& spec = command.words[i];
+      std::vector<std::string> parts;
+      std::size_t from = 0;
+      for (std::size_t colon; (colon = spec.find(':', from)) != std::string::npos; from = colon + 1)
+        parts.push_back(spec.substr(from, colon - from));
+      parts.push_back(spec.substr(from));
+      std::optional<FieldType> type = parts.size() >= 2 ? ParseType(parts[1]) : std::nullopt;
+      if (!type || parts.size() > 3 || (parts.size() == 3) != (*type == FieldType::kText))
+        return Usage("bad field " + spec + " (NAME:TYPE or NAME:text:WIDTH)");
+      std::int32_t width = 0;
+      if (parts.size() == 3) {
+        auto [end, ec] = std::from_chars(parts[2].data(), parts[2].data() + parts[2].size(), width);
+        if (ec != std::errc() || end != parts[2].data() + parts[2].size() || width <= 0)
+          return Usage("bad width in " + spec);
+      }
+      fields.push_back({platform::Utf8ToGbk(parts[0]), *type, width});
+    }
+    if (fields.empty()) return Usage("create needs at least one field");
+    std::string gbk = store::WithDefaultExtension(platform::Utf8ToGbk(file));
+    if (platform::PathExists(gbk)) {
+      err_ << "ldgtool: " << Utf8(gbk) << " exists; nothing was created\n";
+      return kFailed;
+    }
+    store::ErrorNumber result = store::CreateDataFile(gbk, fields, command.password.value_or(""));
+    if (result != store::error::kOk) return StoreError(file, result);
+    return 0;
+  }
+
+  int Info(const std::string& file, const std::optional<std::string>& password) {
+    store::DatabaseList list;
+    if (!Open(list, file, password, true)) return kFailed;
+    store::Database& db = *list.current();
+    std::int32_t count = 0, next_serial = 0;
+    store::ErrorNumber result = db.ReadRecordCount(count, 2000, &next_serial);
+    if (result != store::error::kOk) return StoreError(file, result);
+    char version[16];
+    std::snprintf(version, sizeof version, "0x%x", store::LoadU32(db.header().data() + 4));
+    out_ << "magic\t" << std::string(db.header().begin(), db.header().begin() + 4) << "\n"
+         << "version\t" << version << "\n"
+         << "records\t" << count << "\n"
+         << "next serial\t" << next_serial << "\n"
+         << "record size\t" << db.record_size() << "\n"
+         << "data start\t" << db.data_start() << "\n";
+    for (std::size_t i = 0; i < db.fields().size(); ++i) {
+      const store::FieldDescriptor& f = db.fields()[i];
+      out_ << "field\t" << i + 1 << "\t" << Utf8(f.name) << "\t" << TypeName(f.type) << "\t"
+           << f.offset << "\t" << f.StoredWidth() << "\n";
+    }
+    return 0;
+  }
+
+  int Dump(const std::string& file, const std::optional<std::string>& password) {
+    store::DatabaseList list;
+    if (!Open(list, file, password, true)) return kFailed;
+    store::Database& db = *list.current();
+    std::int32_t count = 0;
+    store::ErrorNumber result = db.ReadRecordCount(count, 2000);
+    if (result != store::error::kOk) return StoreError(file, result);
+    out_ << "serial";
+    for (const store::FieldDescriptor& f : db.fields()) out_ << "\t" << EscapeText(f.name);
+    out_ << "\n";
+    int status = 0;
+    for (std::int32_t index = 0; index < count; ++index) {
+      std::int32_t serial = 0;
+      result = db.ReadSerial(index, serial);
+      if (result != store::error::kOk) return StoreError(file, result);
+      std::string line = std::to_string(serial);
+      for (std::size_t i = 0; i < db.fields().size(); ++i) {
+        runtime::Value value;
+        result = db.ReadFieldOf(index, i, value);
+        if (result != store::error::kOk) {
+          err_ << "ldgtool: " << file << ": record " << index + 1 << " field " << i + 1
+               << ": error " << result << ": " << Utf8(store::ErrorText(result)) << "\n";
+          status = kFailed;
+        }
+        line += "\t" + FormatCell(value, db.fields()[i].type);
+      }
+      out_ << line << "\n";
+    }
+    return status;
+  }
+
+  int Import(const std::string& file, const std::optional<std::string>& password) {
+    store::DatabaseList list;
+    if (!Open(list, file, password, false)) return kFailed;
+    const std::vector<store::FieldDescriptor>& fields = list.current()->fields();
+    // Every line is read and checked before anything is appended.
+    std::vector<std::vector<runtime::Value>> records;
+    std::string line;
+    for (int number = 1; std::getline(in_, line); ++number) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (number == 1 && line.rfind("serial", 0) == 0) continue;
+      if (line.empty()) continue;
+      std::vector<std::string_view> cells;
+      std::string_view rest(line);
+      for (std::size_t tab; (tab = rest.find('\t')) != std::string_view::npos;
+           rest.remove_prefix(tab + 1))
+        cells.push_back(rest.substr(0, tab));
+      cells.push_back(rest);
+      if (cells.size() != fields.size() + 1) {
+        err_ << "ldgtool: line " << number << ": " << cells.size() << " columns, expected "
+             << fields.size() + 1 << "; nothing was imported\n";
+        return kFailed;
+      }
+      std::vector<runtime::Value> values(fields.size());
+      for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (!ParseCell(cells[i + 1], fields[i].type, values[i])) {
+          err_ << "ldgtool: line " << number << " field " << i + 1 << ": \"" << cells[i + 1]
+               << "\" is not a " << TypeName(fields[i].type) << "; nothing was imported\n";
+          return kFailed;
+        }
+      }
+      records.push_back(std::move(values));
+    }
+    for (std::size_t r = 0; r < records.size(); ++r) {
+      if (!list.AppendRecord(records[r])) {
+        err_ << "ldgtool: " << file << ": appending record " << r + 1 << " of " << records.size()
+             << " failed (the ones before it were appended)\n";
+        return StoreError(file, store::LastError());
+      }
+    }
+    out_ << "appended " << records.size() << " records\n";
+    return 0;
+  }
+
+  int Verify(const std::string& file, const std::optional<std::string>& password) {
+    store::DatabaseList list;
+    if (!Open(list, file, password, true)) return kUsage;
+    store::VerifyResult result = store::VerifyDatabase(*list.current());
+    for (const std::string& problem : result.problems) out_ << "problem: " << problem << "\n";
+    for (const std::string& note : result.notes) out_ << "note: " << note << "\n";
+    if (!result.problems.empty()) return kFailed;
+    out_ << "ok: " << result.records << " records, " << result.chains << " long values\n";
+    return 0;
+  }
+
+  std::istream& in_;
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+}  // namespace
+
+int RunLdgTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err) {
+  return Tool(in, out, err).Run(args);
+}
+
+}  // namespace ldgtool
