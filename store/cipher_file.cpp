@@ -18,10 +18,17 @@ platform::FileError CipherFile::ReadExactly(std::uint64_t offset, std::span<std:
 }
 
 platform::FileError CipherFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
+  written_ = true;
   if (!cipher_) return file_->WriteAt(offset, data);
   std::vector<std::uint8_t> copy(data.begin(), data.end());
   cipher_->Apply(offset, copy);
   return file_->WriteAt(offset, copy);
+}
+
+platform::FileError CipherFile::Flush() {
+  if (!written_) return platform::FileError::kNone;
+  written_ = false;
+  return file_->Flush();
 }
 
 }  // namespace store

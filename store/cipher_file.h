@@ -31,8 +31,13 @@ class CipherFile {
   platform::FileError WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
 
   platform::FileResult<std::uint64_t> Size() { return file_->Size(); }
-  platform::FileError Truncate(std::uint64_t size) { return file_->Truncate(size); }
-  platform::FileError Flush() { return file_->Flush(); }
+  platform::FileError Truncate(std::uint64_t size) {
+    written_ = true;
+    return file_->Truncate(size);
+  }
+  // Pushes what was written since the last flush to the device; a file
+  // that was only read is left alone.
+  platform::FileError Flush();
   platform::FileError Lock(std::uint64_t offset, std::uint64_t length) {
     return file_->Lock(offset, length);
   }
@@ -43,6 +48,7 @@ class CipherFile {
  private:
   std::unique_ptr<platform::File> file_;
   std::shared_ptr<PageCipher> cipher_;
+  bool written_ = false;
 };
 
 }  // namespace store

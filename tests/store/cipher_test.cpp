@@ -94,10 +94,10 @@ std::uint8_t ReferenceKeystreamByte(const std::string& password, std::uint64_t o
 
 TEST(PageCipher, AgreesWithTheSlowComputationAcrossPagesAndCacheSlots) {
   PageCipher cipher("qkd3094716");
-  // Page 4096 shares a cache slot with page 0, and page 4097 with page 1.
-  const std::uint64_t offsets[] = {4,    5,    111,         4095,           4096,
-                                   4097, 8191, 8192 + 1000, 4096ull * 4096, 4096ull * 4097 + 36,
-                                   4,    4096, 70000};
+  // Page 65536 shares a cache slot with page 0, and page 65537 with page 1.
+  const std::uint64_t offsets[] = {
+      4, 5,    111,  4095, 4096, 4097, 8191, 8192 + 1000, 4096ull * 65536, 4096ull * 65537 + 36,
+      4, 4096, 70000};
   for (std::uint64_t offset : offsets)
     EXPECT_EQ(cipher.KeystreamByte(offset), ReferenceKeystreamByte("qkd3094716", offset)) << offset;
 }
