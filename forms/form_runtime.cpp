@@ -313,7 +313,9 @@ void FormRuntime::Raise(Unit& unit, int event) {
   if (handler == nullptr) return;
   auto outer = current_event_;
   current_event_ = unit.ref();
-  handler();
+  // A memory shortage inside a handler must end in the report, never escape
+  // through the message loop.
+  runtime::GuardAllocation(handler);
   current_event_ = outer;
 }
 
@@ -412,7 +414,7 @@ bool FormRuntime::ChooseMenuItem(Window& window, std::uint32_t item_id) {
   Handler handler = item->handler;
   auto outer = current_event_;
   current_event_ = UnitRef{window.id(), item_id};
-  handler();
+  runtime::GuardAllocation(handler);
   current_event_ = outer;
   return true;
 }

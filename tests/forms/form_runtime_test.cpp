@@ -252,6 +252,17 @@ TEST(PropertyDeathTest, MisuseEndsInTheErrorReport) {
   ExpectReport([] { Harness().forms().LoadStartWindow(0x52019999); }, "载入启动窗口失败");
 }
 
+TEST(EventDeathTest, AMemoryShortageInAHandlerEndsInTheMemoryReport) {
+  ExpectReport(
+      [] {
+        Harness harness;
+        harness.forms().LoadWindow(kMain, 0, false);
+        ButtonRunsOutOfMemory() = true;
+        dynamic_cast<Button&>(harness.UnitNamed(kMain, "按钮")).Click();
+      },
+      "字节内存失败!");
+}
+
 TEST(TemplateDeathTest, DamagedSegmentOrBindingEndsInTheErrorReport) {
   ExpectReport(
       [] {

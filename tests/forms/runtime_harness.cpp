@@ -15,7 +15,10 @@ void LogContent(const char* name) {
 void SingleChanged() { LogContent("单行"); }
 void MultiChanged() { LogContent("多行"); }
 void IntChanged() { LogContent("整数"); }
-void ButtonClicked() { Log().push_back("按钮"); }
+void ButtonClicked() {
+  if (ButtonRunsOutOfMemory()) throw std::bad_alloc();
+  Log().push_back("按钮");
+}
 void TabClicked() { Log().push_back("页"); }
 void MenuA() { Log().push_back("甲"); }
 void MenuB() { Log().push_back("乙"); }
@@ -30,6 +33,11 @@ void ClosePosted() {
 void MainCreated() { Log().push_back("created"); }
 
 }  // namespace
+
+bool& ButtonRunsOutOfMemory() {
+  static bool out_of_memory = false;
+  return out_of_memory;
+}
 
 std::vector<std::string>& Log() {
   static std::vector<std::string> log;

@@ -16,6 +16,8 @@ namespace forms::testing {
 
 // What the test handlers saw, in order.
 std::vector<std::string>& Log();
+// When set, the handler of 按钮 runs out of memory.
+bool& ButtonRunsOutOfMemory();
 
 constexpr std::uint32_t kMain = MakeId(id_kind::kWindow, 0x101);
 constexpr std::uint32_t kDialog = MakeId(id_kind::kWindow, 0x201);

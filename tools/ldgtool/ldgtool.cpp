@@ -137,20 +137,21 @@ class Tool {
   int Create(const std::string& file, const Command& command) {
     std::vector<store::NewField> fields;
     for (std::size_t i = 1; i < command.words.size(); ++i) {
-      const std::string& spec = command.words[i];
+      const std::string& field_word = command.words[i];
       std::vector<std::string> parts;
       std::size_t from = 0;
-      for (std::size_t colon; (colon = spec.find(':', from)) != std::string::npos; from = colon + 1)
-        parts.push_back(spec.substr(from, colon - from));
-      parts.push_back(spec.substr(from));
+      for (std::size_t colon; (colon = field_word.find(':', from)) != std::string::npos;
+           from = colon + 1)
+        parts.push_back(field_word.substr(from, colon - from));
+      parts.push_back(field_word.substr(from));
       std::optional<FieldType> type = parts.size() >= 2 ? ParseType(parts[1]) : std::nullopt;
       if (!type || parts.size() > 3 || (parts.size() == 3) != (*type == FieldType::kText))
-        return Usage("bad field " + spec + " (NAME:TYPE or NAME:text:WIDTH)");
+        return Usage("bad field " + field_word + " (NAME:TYPE or NAME:text:WIDTH)");
       std::int32_t width = 0;
       if (parts.size() == 3) {
         auto [end, ec] = std::from_chars(parts[2].data(), parts[2].data() + parts[2].size(), width);
         if (ec != std::errc() || end != parts[2].data() + parts[2].size() || width <= 0)
-          return Usage("bad width in " + spec);
+          return Usage("bad width in " + field_word);
       }
       fields.push_back({platform::Utf8ToGbk(parts[0]), *type, width});
     }
