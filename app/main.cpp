@@ -4,6 +4,7 @@
 #include "app/entry.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
+#include "runtime/error_report.h"
 
 int main(int argc, char** argv) {
   desk::CommandLine line;
@@ -20,7 +21,11 @@ int main(int argc, char** argv) {
     std::cerr << "orderdesk: cannot enter directory " << platform::GbkToUtf8(dir) << '\n';
     return 2;
   }
-  desk::RegisterAllCommands();
-  if (line.has_script) return desk::RunHeadless(line);
-  return desk::RunWithWindows(argc, argv, line);
+  // A memory shortage anywhere outside a command or handler still ends in
+  // the memory report rather than an abort.
+  return runtime::GuardAllocation([&] {
+    desk::RegisterAllCommands();
+    if (line.has_script) return desk::RunHeadless(line);
+    return desk::RunWithWindows(argc, argv, line);
+  });
 }
