@@ -11,6 +11,7 @@
 #include "report/printing.h"
 #include "report/serial.h"
 #include "runtime/command_table.h"
+#include "tests/report/fake_unit_tables.h"
 
 namespace report {
 namespace {
@@ -18,24 +19,7 @@ namespace {
 using platform::operator""_gbk;
 using runtime::Value;
 
-constexpr std::uint32_t kDataSrcType = runtime::type::UnitType(1, 0x2A);
-constexpr std::uint32_t kGridType = runtime::type::UnitType(1, 0x29);
-
-// Unit 1 is a data source, unit 2 the grid that shows its table.
-class FakeUnits : public UnitTables {
- public:
-  Table* DataSourceTable(const Value& unit) override {
-    return unit.type() == kDataSrcType && unit.AsUnit().unit == 1 ? &table : nullptr;
-  }
-  Table* GridTable(const Value& unit) override {
-    return unit.type() == kGridType && unit.AsUnit().unit == 2 ? &table : nullptr;
-  }
-  Text UnitName(const Value& unit) override { return unit.AsUnit().unit == 2 ? "表格1"_gbk : "?"; }
-  void TableChanged(const Value&) override { ++changes; }
-
-  Table table;
-  int changes = 0;
-};
+using testing::FakeUnitTables;
 
 class ReportCommands : public ::testing::Test {
  protected:
@@ -50,8 +34,8 @@ class ReportCommands : public ::testing::Test {
     EXPECT_NE(command, nullptr) << name;
     return command != nullptr ? (*command)(args) : Value();
   }
-  static Value Source() { return Value::Unit({1, 1}, kDataSrcType); }
-  static Value Grid() { return Value::Unit({1, 2}, kGridType); }
+  static Value Source() { return testing::DataSourceUnit(); }
+  static Value Grid() { return testing::GridUnit(); }
   static Value Int(int v) { return Value::Int(v); }
   static Value Str(const std::string& s) { return Value::OfText(s); }
   void SetText(int row, int column, const std::string& text) {
@@ -59,7 +43,7 @@ class ReportCommands : public ::testing::Test {
               Value::Bool(true));
   }
 
-  FakeUnits units_;
+  FakeUnitTables units_;
   ScopedBindings bindings_;
   runtime::CommandTable commands_;
   std::vector<PrintRecord> records_;
@@ -95,7 +79,7 @@ TEST_F(ReportCommands, NumbersArriveAsAnyNumericTypeAndTruncate) {
 TEST_F(ReportCommands, AnythingButItsDataSourceGivesFalseAndChangesNothing) {
   units_.table = Table(2, 2);
   const Table before = units_.table;
-  for (const Value& unit : {Grid(), Value::Unit({1, 9}, kDataSrcType), Int(1), Value()}) {
+  for (const Value& unit : {Grid(), Value::Unit({1, 9}, testing::kDataSrcType), Int(1), Value()}) {
     EXPECT_EQ(Call("DataSrcInsertRows", {unit, Int(1)}), Value::Bool(false));
     EXPECT_EQ(Call("DataSrcSetCellText", {unit, Int(1), Int(1), Str("x")}), Value::Bool(false));
     EXPECT_EQ(Call("DataSrcGetData", {unit}), Value::OfBytes({}));

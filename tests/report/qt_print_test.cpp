@@ -22,6 +22,7 @@
 #include "report/layout.h"
 #include "report/operations.h"
 #include "runtime/command_table.h"
+#include "tests/report/fake_unit_tables.h"
 #include "tests/support/temp_dir.h"
 
 namespace report {
@@ -38,21 +39,7 @@ QApplication& App() {
   return app;
 }
 
-constexpr std::uint32_t kDataSrcType = runtime::type::UnitType(1, 0x2A);
-constexpr std::uint32_t kGridType = runtime::type::UnitType(1, 0x29);
-
-class Units : public UnitTables {
- public:
-  Table* DataSourceTable(const Value& unit) override {
-    return unit.type() == kDataSrcType ? &table : nullptr;
-  }
-  Table* GridTable(const Value& unit) override {
-    return unit.type() == kGridType ? &table : nullptr;
-  }
-  Text UnitName(const Value&) override { return "表格1"_gbk; }
-  void TableChanged(const Value&) override {}
-  Table table;
-};
+using Units = testing::FakeUnitTables;
 
 class QtPrinting : public ::testing::Test {
  protected:
@@ -64,8 +51,8 @@ class QtPrinting : public ::testing::Test {
   Value Call(const std::string& name, std::vector<Value> args) {
     return (*commands_.Find(name))(args);
   }
-  static Value Source() { return Value::Unit({1, 1}, kDataSrcType); }
-  static Value Grid() { return Value::Unit({1, 2}, kGridType); }
+  static Value Source() { return testing::DataSourceUnit(); }
+  static Value Grid() { return testing::GridUnit(); }
   void BuildReceipt() {
     testing::BuildTwoItemReceipt(
         [this](const std::string& name, std::vector<Value> args) {

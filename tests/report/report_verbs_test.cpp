@@ -9,6 +9,7 @@
 #include "report/commands.h"
 #include "report/operations.h"
 #include "runtime/command_table.h"
+#include "tests/report/fake_unit_tables.h"
 
 namespace report {
 namespace {
@@ -16,23 +17,10 @@ namespace {
 using platform::operator""_gbk;
 using runtime::Value;
 
-constexpr std::uint32_t kDataSrcType = runtime::type::UnitType(1, 0x2A);
-constexpr std::uint32_t kGridType = runtime::type::UnitType(1, 0x29);
-
-// "数据源" is a data source and "表格" the grid showing its table.
-class Units : public UnitTables {
+// "数据源" is the data source and "表格" the grid showing its table.
+class Units : public testing::FakeUnitTables {
  public:
-  Table* DataSourceTable(const Value& unit) override {
-    return unit.type() == kDataSrcType ? &table : nullptr;
-  }
-  Table* GridTable(const Value& unit) override {
-    return unit.type() == kGridType ? &table : nullptr;
-  }
-  Text UnitName(const Value& unit) override {
-    return unit.type() == kGridType ? "表格"_gbk : "数据源"_gbk;
-  }
-  void TableChanged(const Value&) override {}
-  Table table;
+  Units() : FakeUnitTables("表格", "数据源") {}
 };
 
 std::string Transcript(Units& units, const std::string& script) {
@@ -43,8 +31,8 @@ std::string Transcript(Units& units, const std::string& script) {
     driver::Driver d(out);
     driver::AddReportVerbs(d);
     d.SetUnitResolver([](std::string_view name) -> std::optional<Value> {
-      if (name == "数据源") return Value::Unit({1, 1}, kDataSrcType);
-      if (name == "表格") return Value::Unit({1, 2}, kGridType);
+      if (name == "数据源") return testing::DataSourceUnit();
+      if (name == "表格") return testing::GridUnit();
       return std::nullopt;
     });
     std::istringstream in(script);
@@ -108,8 +96,7 @@ TEST(ReportVerbs, TheObserverEndsWithTheDriver) {
   Transcript(units, "");
   ScopedBindings bindings({&units, nullptr});
   // A print after the driver has gone must not reach it.
-  EXPECT_EQ(DefaultPrintService().Print(Value::Unit({1, 2}, kGridType), units.table, false, "j"),
-            "");
+  EXPECT_EQ(DefaultPrintService().Print(testing::GridUnit(), units.table, false, "j"), "");
 }
 
 }  // namespace
