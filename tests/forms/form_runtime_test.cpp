@@ -8,6 +8,7 @@
 #include "forms/units/tab.h"
 #include "platform/headless/headless.h"
 #include "tests/forms/runtime_harness.h"
+#include "tests/support/expect_report.h"
 
 namespace forms::testing {
 namespace {
@@ -208,31 +209,17 @@ TEST(Events, ABindingOfMinusOneRunsNothing) {
   EXPECT_TRUE(Log().empty());
 }
 
-// Runs `body` and ends the process as a runtime error report does; the
-// report's text goes to standard error.
-template <typename Body>
-void ExpectReport(Body body, const std::string& message_utf8) {
-  EXPECT_EXIT(
-      {
-        platform::ScriptedDialogs dialogs;
-        dialogs.SetErrorObserver([](const std::string& text) {
-          std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
-        });
-        platform::ScopedServices services({nullptr, nullptr, &dialogs});
-        body();
-      },
-      ::testing::ExitedWithCode(255), message_utf8);
-}
+using testing_support::ExpectRuntimeErrorReport;
 
 TEST(PropertyDeathTest, MisuseEndsInTheErrorReport) {
-  ExpectReport(
+  ExpectRuntimeErrorReport(
       [] {
         Harness harness;
         harness.forms().ReadProperty({kDialog, harness.Ref(kDialog, "关").unit},
                                      property::kCaption);
       },
       "未载入欲访问窗口组件所在的窗口");
-  ExpectReport(
+  ExpectRuntimeErrorReport(
       [] {
         Harness harness;
         harness.forms().LoadWindow(kMain, 0, false);
@@ -240,20 +227,21 @@ TEST(PropertyDeathTest, MisuseEndsInTheErrorReport) {
                                       Value::OfBytes({1}));
       },
       "错误代码：5");
-  ExpectReport(
+  ExpectRuntimeErrorReport(
       [] {
         Harness harness;
         harness.forms().LoadWindow(kMain, 0, false);
         harness.forms().ReadProperty({kMain, 0x16019999}, property::kCaption);
       },
       "指定窗口或窗口组件不存在或尚未载入");
-  ExpectReport([] { Harness().forms().CloseWindow(kDialog, false); },
-               "指定窗口或窗口组件不存在或尚未载入");
-  ExpectReport([] { Harness().forms().LoadStartWindow(0x52019999); }, "载入启动窗口失败");
+  ExpectRuntimeErrorReport([] { Harness().forms().CloseWindow(kDialog, false); },
+                           "指定窗口或窗口组件不存在或尚未载入");
+  ExpectRuntimeErrorReport([] { Harness().forms().LoadStartWindow(0x52019999); },
+                           "载入启动窗口失败");
 }
 
 TEST(EventDeathTest, AMemoryShortageInAHandlerEndsInTheMemoryReport) {
-  ExpectReport(
+  ExpectRuntimeErrorReport(
       [] {
         Harness harness;
         harness.forms().LoadWindow(kMain, 0, false);
@@ -264,7 +252,7 @@ TEST(EventDeathTest, AMemoryShortageInAHandlerEndsInTheMemoryReport) {
 }
 
 TEST(TemplateDeathTest, DamagedSegmentOrBindingEndsInTheErrorReport) {
-  ExpectReport(
+  ExpectRuntimeErrorReport(
       [] {
         HeadlessDesktop desktop([] { return false; });
         Bytes segment = WriteTemplate(layout::BuildTemplate(TestWindows(), TestHandlers()));
@@ -272,7 +260,7 @@ TEST(TemplateDeathTest, DamagedSegmentOrBindingEndsInTheErrorReport) {
         FormRuntime::FromSegment(segment, TestHandlers(), desktop);
       },
       "错误信息：载入窗口模板数据段出错!");
-  ExpectReport(
+  ExpectRuntimeErrorReport(
       [] {
         HeadlessDesktop desktop([] { return false; });
         auto handlers = TestHandlers();

@@ -5,6 +5,7 @@
 #include "forms/units/list_view.h"
 #include "platform/headless/headless.h"
 #include "tests/forms/runtime_harness.h"
+#include "tests/support/expect_report.h"
 
 namespace forms::testing {
 namespace {
@@ -108,17 +109,12 @@ TEST_F(ListCommands, WindowCommands) {
 }
 
 TEST(WindowCommandsDeathTest, AListOfAClosedWindowEndsInTheErrorReport) {
-  EXPECT_EXIT(
-      {
-        platform::ScriptedDialogs dialogs;
-        dialogs.SetErrorObserver([](const std::string& text) {
-          std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
-        });
-        platform::ScopedServices services({nullptr, nullptr, &dialogs});
+  testing_support::ExpectRuntimeErrorReport(
+      [] {
         Harness harness;
         Call("ListRowCount", {Value::Unit(harness.Ref(kMain, "列表"), unit_type::kListView)});
       },
-      ::testing::ExitedWithCode(255), "指定窗口或窗口组件不存在或尚未载入");
+      "指定窗口或窗口组件不存在或尚未载入");
 }
 
 }  // namespace

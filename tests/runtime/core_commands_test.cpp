@@ -9,6 +9,7 @@
 #include "runtime/command_args.h"
 #include "runtime/command_table.h"
 #include "runtime/date_time.h"
+#include "tests/support/expect_report.h"
 
 namespace runtime {
 namespace {
@@ -108,18 +109,9 @@ TEST(CommandArgs, IntegersAreCutTowardZeroAndHeldToTheIntRange) {
 
 TEST(CoreCommandsDeathTest, AnArgumentOfTheWrongTypeIsRuntimeError11) {
   auto call_expecting_error = [](std::string_view name, std::vector<Value> args) {
-    EXPECT_EXIT(
-        {
-          platform::ScriptedDialogs dialogs;
-          dialogs.SetErrorObserver([](const std::string& text) {
-            std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
-          });
-          platform::ScopedServices services({nullptr, nullptr, &dialogs});
-          Call(name, args);
-        },
-        testing::ExitedWithCode(255),
-        "错误代码：11\r\n\r\n错误信息：所提供参数的数据类型不符合要求")
-        << name;
+    SCOPED_TRACE(std::string(name));
+    testing_support::ExpectRuntimeErrorReport(
+        [&] { Call(name, args); }, "错误代码：11\r\n\r\n错误信息：所提供参数的数据类型不符合要求");
   };
   call_expecting_error("LeftText", {Value::Int(5), Value::Int(1)});
   call_expecting_error("LeftText", {T("abc"), T("1")});

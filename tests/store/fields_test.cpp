@@ -6,6 +6,7 @@
 #include "store/database_list.h"
 #include "store/field_codec.h"
 #include "store_test_util.h"
+#include "tests/support/expect_report.h"
 
 namespace store {
 namespace {
@@ -261,31 +262,21 @@ TEST(FieldsOutsideTheRecord, AreRefusedInsteadOfTouchingTheNextRecord) {
 // The runtime errors end the program with the error box.
 class FieldsDeathTest : public FieldsTest {};
 
-void ExpectRuntimeError(const std::function<void()>& body, const std::string& message_utf8) {
-  EXPECT_EXIT(
-      {
-        platform::ScriptedDialogs dialogs;
-        dialogs.SetErrorObserver([](const std::string& text) {
-          std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
-        });
-        platform::ScopedServices services({nullptr, nullptr, &dialogs});
-        body();
-      },
-      testing::ExitedWithCode(255), message_utf8);
-}
+using testing_support::ExpectRuntimeErrorReport;
 
 TEST_F(FieldsDeathTest, ReadFieldWithoutDatabaseOrFieldEndsTheProgram) {
-  ExpectRuntimeError(
+  ExpectRuntimeErrorReport(
       [] {
         DatabaseList empty;
         empty.ReadField(Value::Int(1));
       },
       "未指定当前数据库或者指定数据库未打开");
-  ExpectRuntimeError([&] { list_.ReadField(Value::Int(13)); }, "指定字段不存在");
-  ExpectRuntimeError([&] { list_.ReadField(Value::OfText("none")); }, "指定字段不存在");
-  ExpectRuntimeError([&] { list_.ReadField(Value::Bool(true)); }, "所提供参数的数据类型不符合要求");
-  ExpectRuntimeError([&] { list_.WriteField(Value::DateTime(1), Value::Int(1)); },
-                     "所提供参数的数据类型不符合要求");
+  ExpectRuntimeErrorReport([&] { list_.ReadField(Value::Int(13)); }, "指定字段不存在");
+  ExpectRuntimeErrorReport([&] { list_.ReadField(Value::OfText("none")); }, "指定字段不存在");
+  ExpectRuntimeErrorReport([&] { list_.ReadField(Value::Bool(true)); },
+                           "所提供参数的数据类型不符合要求");
+  ExpectRuntimeErrorReport([&] { list_.WriteField(Value::DateTime(1), Value::Int(1)); },
+                           "所提供参数的数据类型不符合要求");
 }
 
 }  // namespace

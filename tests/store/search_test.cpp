@@ -4,6 +4,7 @@
 #include "platform/headless/headless.h"
 #include "store/database_list.h"
 #include "store_test_util.h"
+#include "tests/support/expect_report.h"
 
 namespace store {
 namespace {
@@ -299,20 +300,15 @@ class SearchDeathTest : public SearchTest {};
 TEST_F(SearchDeathTest, AConditionThatIsNotLogicalEndsTheProgram) {
   Fill({"a"});
   auto expect_report = [&](const Value& condition, bool delete_instead) {
-    EXPECT_EXIT(
-        {
-          platform::ScriptedDialogs dialogs;
-          dialogs.SetErrorObserver([](const std::string& text) {
-            std::fprintf(stderr, "%s", platform::GbkToUtf8(text).c_str());
-          });
-          platform::ScopedServices services({nullptr, nullptr, &dialogs});
+    testing_support::ExpectRuntimeErrorReport(
+        [&] {
           list_.GoFirst();
           if (delete_instead)
             list_.DeleteRecord(condition);
           else
             list_.FindRecord(condition);
         },
-        testing::ExitedWithCode(255), "用作进行条件判断的子语句参数只能接受逻辑型数据");
+        "用作进行条件判断的子语句参数只能接受逻辑型数据");
   };
   expect_report(Value::OfCondition([] { return Value::Int(1); }), false);
   expect_report(Value::OfCondition([] { return Value::OfText("x"); }), true);
