@@ -10,16 +10,8 @@ namespace desk {
 // The handlers whose page module is not written yet do nothing. One line
 // each: the module that defines a handler takes its line away.
 void StartUp() {}
-void TabClicked() {}
 void OpenSettingsWindow() {}
-void CopyOrderNumber() {}
-void CopyMarketplaceNumber() {}
-void ViewGoodsLink() {}
-void OpenCancellationWindow() {}
-void ChooseCustomer() {}
-void DeleteCustomer() {}
 void RemarkChanged() {}
-void GoChooseCustomer() {}
 void OrderNumberChanged() {}
 void CustomerNameChanged() {}
 void ContactChanged() {}
@@ -36,32 +28,12 @@ void TestLink() {}
 void SaveReceipt() {}
 void PreviewReceipt() {}
 void PrintReceipt() {}
-void QueryByName() {}
-void QueryByOrderNumber() {}
-void QueryByDate() {}
-void QueryListRightClicked() {}
-void FindArrivals() {}
-void TickAllArrivals() {}
-void InvertArrivalTicks() {}
-void ConfirmArrivals() {}
-void ConfirmPickup() {}
-void FindPickups() {}
-void QueryAfterSales() {}
-void AfterSalesPickup() {}
-void ConfirmAfterSalesArrival() {}
-void SubmitAfterSalesNote() {}
 void QueryReport() {}
 void ReportOrderNumberChanged() {}
 void PreviewReport() {}
 void PrintReport() {}
-void FindCustomer() {}
-void CustomerListRightClicked() {}
-void AddCustomer() {}
-void QueryFunds() {}
 void FillSettings() {}
 void ApplySettings() {}
-void OpenCancelledGoodsLink() {}
-void ConfirmCancellation() {}
 
 std::span<const forms::layout::Handler> HandlerTable() {
 #define ORDERDESK_TABLE_ENTRY(name) &name,

@@ -1,0 +1,90 @@
+// The after-sales page: handed-over orders with one order number go through
+// three steps, each stamping a time and rewriting the status word: sent off
+// with a description, back at the shop, collected again.
+#include "app/desk_units.h"
+#include "app/handlers.h"
+#include "app/ledger_fields.h"
+#include "app/list_units.h"
+#include "app/record_lists.h"
+#include "platform/gbk.h"
+#include "runtime/time_commands.h"
+
+namespace desk {
+
+using platform::operator""_gbk;
+using runtime::Value;
+
+namespace {
+
+constexpr std::string_view kAfterSalesList = "售后超级列表框";
+
+void FillAfterSalesList() { FillRecordList(ListId::kAfterSales); }
+
+Value Now() { return Value::DateTime(runtime::Now()); }
+
+ledger::OrderWrites OrderOfRow(int row) {
+  return ledger::OrderWrites(ListRows(kAfterSalesList).Cell(row, kOrderNumberColumn));
+}
+
+// Steps 2 and 3 act only on orders at the step before; the first row that is
+// not ends the step with `refusal`, leaving it and the rows after unchanged.
+bool AtStep(const runtime::Text& status, const runtime::Text& refusal) {
+  if (ledger::TextField(ledger::kStatus) == status) return true;
+  Ask(refusal, box::kOk, "错了"_gbk);
+  return false;
+}
+
+}  // namespace
+
+void QueryAfterSales() { FillAfterSalesList(); }
+
+void SubmitAfterSalesNote() {
+  const runtime::Text note = ReadText(Main("售后情况"));
+  if (note.empty()) {
+    Ask("请输入售后情况的内容！"_gbk);
+    return;
+  }
+  // Without a ticked row the description would be thrown away unused.
+  if (TickedRowCount(kAfterSalesList) == 0) {
+    Ask("请先勾选上方列表中要寄出售后的订单！"_gbk);
+    return;
+  }
+  // Any listed order may be sent again, which restarts its steps.
+  const bool written = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [&](int row) {
+    const ledger::OrderWrites order = OrderOfRow(row);
+    return order.Write(ledger::kAfterSalesSent, Now()) &&
+           order.Write(ledger::kAfterSalesNote, Value::OfText(note)) &&
+           order.Write(ledger::kStatus, Value::OfText("已发售后"_gbk));
+  });
+  if (!written) return;
+  WriteText(Main("售后情况"), {});
+  FillAfterSalesList();
+}
+
+void ConfirmAfterSalesArrival() {
+  const bool done = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [](int row) {
+    const ledger::OrderWrites order = OrderOfRow(row);
+    return AtStep("已发售后"_gbk, "还没寄出去呢！"_gbk) &&
+           order.Write(ledger::kAfterSalesBack, Now()) &&
+           order.Write(ledger::kStatus, Value::OfText("售后到货未提"_gbk));
+  });
+  if (done) FillAfterSalesList();
+}
+
+void AfterSalesPickup() {
+  const runtime::Text collector = ReadText(Main("售后提货人"));
+  if (collector.empty()) {
+    Ask("请输入提货人信息！"_gbk);
+    return;
+  }
+  const bool done = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [&](int row) {
+    const ledger::OrderWrites order = OrderOfRow(row);
+    // The collection time replaces the time the goods came back.
+    return AtStep("售后到货未提"_gbk, "没到呢！"_gbk) &&
+           order.Write(ledger::kAfterSalesBack, Now()) &&
+           order.Write(ledger::kStatus, Value::OfText("售后提货，提货人是"_gbk + collector));
+  });
+  if (done) FillAfterSalesList();
+}
+
+}  // namespace desk

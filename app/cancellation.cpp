@@ -1,0 +1,94 @@
+// The cancellation window "悔单操作": opened from the query list for one
+// order, it asks for the reason and the refund. The order keeps its record
+// and takes the status "悔单"; the query that listed it runs again.
+#include "app/desk_units.h"
+#include "app/handlers.h"
+#include "app/layout/windows.h"
+#include "app/ledger_fields.h"
+#include "app/list_units.h"
+#include "app/queries.h"
+#include "app/record_lists.h"
+#include "forms/form_runtime.h"
+#include "platform/gbk.h"
+#include "platform/services.h"
+#include "runtime/convert.h"
+#include "runtime/time_commands.h"
+#include "store/record_store.h"
+
+namespace desk {
+
+using platform::operator""_gbk;
+using runtime::Text;
+using runtime::Value;
+
+namespace {
+
+constexpr std::uint32_t kWindow = layout::kCancellationWindow;
+
+// The window's labels and the ledger fields they show.
+constexpr std::pair<std::string_view, int> kOrderLabels[] = {
+    {"订单标签", ledger::kOrderNumber}, {"淘宝标签", ledger::kMarketplaceNumber},
+    {"名称标签", ledger::kGoodsName},   {"数量标签", ledger::kQuantity},
+    {"总价标签", ledger::kGoodsTotal},  {"订金标签", ledger::kDeposit}};
+
+// A button's tag: the text every unit carries for the program's own use. The
+// window keeps the order's link and record number there.
+Text Tag(std::string_view button) {
+  return runtime::ToText(forms::FormRuntime::Current()->ReadProperty(Ref(Cancellation(button)),
+                                                                     forms::property::kTag));
+}
+
+void SetTag(std::string_view button, const Text& text) {
+  forms::FormRuntime::Current()->WriteProperty(Ref(Cancellation(button)), forms::property::kTag,
+                                               Value::OfText(text));
+}
+
+void CloseCancellationWindow() {
+  if (forms::FormRuntime* forms = forms::FormRuntime::Current())
+    if (forms->FindWindow(kWindow) != nullptr) forms->CloseWindow(kWindow, false);
+}
+
+}  // namespace
+
+void OpenCancellationWindow() {
+  ListRows list("查询超级列表框1");
+  const int row = list.Selected();
+  if (row < 0 || static_cast<std::size_t>(row) >= QueryRows.size()) return;
+  if (Ask("你确认删除选中订单的信息吗？"_gbk, box::kYesNo, "确认删除"_gbk) != box::kYes) return;
+  store::SelectDatabase("流水账"_gbk);
+  store::GoTo(QueryRows[static_cast<std::size_t>(row)]);
+  // Modeless: the main window stays usable. A window already open comes to
+  // the front and takes the newly chosen order.
+  forms::FormRuntime* forms = forms::FormRuntime::Current();
+  if (forms == nullptr || !forms->LoadWindow(kWindow, 0, false)) return;
+  for (const auto& [label, field] : kOrderLabels)
+    WriteText(Cancellation(label), ledger::TextField(field));
+  SetTag("按钮1", ledger::TextField(ledger::kGoodsLink));
+  SetTag("按钮2", runtime::ToText(Value::Int(store::GetRecordNumber())));
+}
+
+void OpenCancelledGoodsLink() { platform::Current().dialogs->OpenWebPage(Tag("按钮1")); }
+
+void ConfirmCancellation() {
+  const double refund = runtime::ToNumber(Value::OfText(ReadText(Cancellation("编辑框2"))));
+  const Text question = "确认悔单？\r\n已收订金"_gbk + ReadText(Cancellation("订金标签")) +
+                        "元，现退款："_gbk + runtime::ToText(Value::Double(refund)) + "元"_gbk;
+  if (Ask(question, box::kYesNo, "提醒"_gbk) != box::kYes) return;
+  // The window names its order only by the record number in its tag.
+  const auto record = static_cast<std::int32_t>(runtime::ToNumber(Value::OfText(Tag("按钮2"))));
+  store::SelectDatabase("流水账"_gbk);
+  if (record < 1 || record > store::GetRecordCount()) return;
+  store::GoTo(record);
+  const ledger::OrderWrites order(ReadText(Cancellation("订单标签")));
+  const bool written =
+      order.Write(ledger::kArrivalTime, Value::DateTime(runtime::Now())) &&
+      order.Write(ledger::kCollector,
+                  Value::OfText("退款"_gbk + runtime::ToText(Value::Double(refund)))) &&
+      order.Write(ledger::kStatus, Value::OfText("悔单"_gbk)) &&
+      order.Write(ledger::kAfterSalesNote, Value::OfText(ReadText(Cancellation("编辑框1")))) &&
+      order.Write(ledger::kRefund, Value::Double(refund));
+  if (!written) return;
+  if (RepeatLastQuery()) CloseCancellationWindow();
+}
+
+}  // namespace desk

@@ -1,0 +1,114 @@
+// The customer book: the whole book on the customer page, adding, finding
+// by name or contact, deleting, and handing one customer's name and contact
+// to the order form.
+#include "app/desk_units.h"
+#include "app/handlers.h"
+#include "app/list_units.h"
+#include "app/record_lists.h"
+#include "platform/gbk.h"
+#include "store/record_store.h"
+
+namespace desk {
+
+using platform::operator""_gbk;
+using runtime::Value;
+
+namespace {
+
+constexpr std::string_view kCustomerList = "客户超级列表框";
+
+// The five boxes of a new customer, in field order.
+constexpr std::string_view kNewCustomerBoxes[] = {"客户管理姓名编辑框", "客户管理联系编辑框",
+                                                  "身份证号码", "地址", "备注"};
+
+void FillCustomerBook() { FillRecordList(ListId::kCustomerBook); }
+
+// The selected customer's row, or -1 when no customer with a contact is
+// selected (the menu then stays away).
+int SelectedCustomer() {
+  ListRows list(kCustomerList);
+  const int row = list.Selected();
+  return list.Cell(row, 1).empty() ? -1 : row;
+}
+
+}  // namespace
+
+void TabClicked() {
+  if (CurrentPage() == page::kCustomers) FillCustomerBook();
+}
+
+void GoChooseCustomer() {
+  ShowPage(page::kCustomers);
+  TabClicked();
+}
+
+void AddCustomer() {
+  // The contact is checked before the name.
+  if (ReadText(Main("客户管理联系编辑框")).empty()) {
+    Ask("请输入联系方法！"_gbk);
+    return;
+  }
+  if (ReadText(Main("客户管理姓名编辑框")).empty()) {
+    Ask("请输入客户姓名！"_gbk);
+    return;
+  }
+  if (Ask("确认添加客户信息？"_gbk, box::kYesNo, "确认添加"_gbk) != box::kYes) return;
+  store::SelectDatabase("客户库"_gbk);
+  bool saved = store::AppendRecord();
+  for (int field = 1; saved && field <= 5; ++field)
+    saved = store::WriteField(field, Value::OfText(ReadText(Main(kNewCustomerBoxes[field - 1]))));
+  if (!saved) {
+    // The boxes keep what was typed, so nothing is lost.
+    ReportFailedWrite("客户“"_gbk + ReadText(Main("客户管理姓名编辑框")) + "”的信息"_gbk);
+    FillCustomerBook();
+    return;
+  }
+  for (std::string_view box : kNewCustomerBoxes) WriteText(Main(box), {});
+  FillCustomerBook();
+}
+
+void FindCustomer() {
+  const runtime::Text name = ReadText(Main("查找客户姓名编辑框"));
+  store::SelectDatabase("客户库"_gbk);
+  store::GoFirst();
+  if (!store::IsPastEnd()) {
+    if (name.empty() && ReadText(Main("查找联系编辑框")).empty()) {
+      ListRows(kCustomerList).Clear();
+      CustomerRows.clear();
+      Ask("请完整输入需要查找的信息"_gbk);
+      return;
+    }
+    // A name, when given, wins over the contact.
+    if (!name.empty()) WriteText(Main("查找联系编辑框"), {});
+  }
+  FillRecordList(name.empty() ? ListId::kCustomerByContact : ListId::kCustomerByName);
+}
+
+void CustomerListRightClicked() {
+  if (SelectedCustomer() >= 0) ShowPopupMenu("客户弹出菜单");
+}
+
+void ChooseCustomer() {
+  const int row = SelectedCustomer();
+  if (row < 0) return;
+  ListRows list(kCustomerList);
+  // The order form's boxes update its receipt through their own handlers.
+  WriteText(Main("客户姓名"), list.Cell(row, 0));
+  WriteText(Main("联系方法"), list.Cell(row, 1));
+  ShowPage(page::kOrderForm);
+}
+
+void DeleteCustomer() {
+  const int row = SelectedCustomer();
+  if (row < 0 || static_cast<std::size_t>(row) >= CustomerRows.size()) return;
+  if (Ask("你确认删除选中客户的信息吗？"_gbk, box::kYesNo, "确认删除"_gbk) != box::kYes) return;
+  store::SelectDatabase("客户库"_gbk);
+  store::GoTo(CustomerRows[static_cast<std::size_t>(row)]);
+  const runtime::Text customer = ListRows(kCustomerList).Cell(row, 0);
+  // The book is compacted at once, so it never holds deleted customers.
+  if (!store::DeleteRecord() || !store::PurgeDeleted())
+    ReportFailedWrite("删除客户“"_gbk + customer + "”"_gbk);
+  FillCustomerBook();
+}
+
+}  // namespace desk

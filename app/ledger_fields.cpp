@@ -1,0 +1,52 @@
+#include "app/ledger_fields.h"
+
+#include "app/desk_units.h"
+#include "platform/gbk.h"
+#include "runtime/convert.h"
+#include "store/record_store.h"
+
+namespace desk::ledger {
+
+using platform::operator""_gbk;
+
+namespace {
+
+// What a person calls each field the pages write.
+runtime::Text FieldWord(int field) {
+  switch (field) {
+    case kArrivalTime:
+      return "到货时间"_gbk;
+    case kPickupTime:
+      return "提货时间"_gbk;
+    case kCollector:
+      return "提货人"_gbk;
+    case kAfterSalesSent:
+      return "售后寄出时间"_gbk;
+    case kAfterSalesNote:
+      return "售后情况"_gbk;
+    case kAfterSalesBack:
+      return "售后到货时间"_gbk;
+    case kStatus:
+      return "商品流通"_gbk;
+    case kBalancePaid:
+      return "提货付余款"_gbk;
+    case kRefund:
+      return "退款"_gbk;
+    default:
+      return "第"_gbk + std::to_string(field) + "项"_gbk;
+  }
+}
+
+}  // namespace
+
+bool OrderWrites::Write(int field, const runtime::Value& value) const {
+  if (store::WriteField(field, value)) return true;
+  ReportFailedWrite("订单“"_gbk + order_number_ + "”的"_gbk + FieldWord(field));
+  return false;
+}
+
+double NumberField(int field) { return store::ReadField(field).NumericValue(); }
+
+runtime::Text TextField(int field) { return runtime::ToText(store::ReadField(field)); }
+
+}  // namespace desk::ledger

@@ -1,0 +1,82 @@
+#include "app/list_units.h"
+
+#include "app/layout/windows.h"
+#include "forms/form_runtime.h"
+#include "forms/units/list_view.h"
+#include "platform/gbk.h"
+#include "platform/services.h"
+
+namespace desk {
+namespace {
+
+// A list view's check box is its state image: 1 unticked, 2 ticked.
+constexpr std::int32_t kUnticked = 1;
+constexpr std::int32_t kTicked = 2;
+
+forms::ListView* FindList(std::string_view name) {
+  forms::FormRuntime* forms = forms::FormRuntime::Current();
+  if (forms == nullptr) return nullptr;
+  forms::Window* window = forms->FindWindow(layout::kMainWindow);
+  if (window == nullptr) return nullptr;
+  return dynamic_cast<forms::ListView*>(window->FindUnitByName(platform::Utf8ToGbk(name)));
+}
+
+// The menu item captioned `caption` on the main window, or null.
+const forms::MenuItemState* MenuItem(std::string_view caption) {
+  forms::FormRuntime* forms = forms::FormRuntime::Current();
+  if (forms == nullptr) return nullptr;
+  const runtime::Text gbk = platform::Utf8ToGbk(caption);
+  for (const forms::MenuItemState& item : forms->MenuOf(layout::kMainWindow))
+    if (item.caption == gbk) return &item;
+  return nullptr;
+}
+
+}  // namespace
+
+void ShowPopupMenu(std::string_view menu) {
+  const forms::MenuItemState* item = MenuItem(menu);
+  if (item == nullptr) return;
+  platform::UserDialogs& dialogs = *platform::Current().dialogs;
+  forms::FormRuntime::Current()->PopupMenu({layout::kMainWindow, 0},
+                                           {layout::kMainWindow, item->id}, dialogs.CursorX(),
+                                           dialogs.CursorY());
+}
+
+void SetMenuItemVisible(std::string_view caption, bool visible) {
+  if (const forms::MenuItemState* item = MenuItem(caption))
+    forms::FormRuntime::Current()->WriteProperty({layout::kMainWindow, item->id},
+                                                 forms::property::kMenuVisible,
+                                                 runtime::Value::Bool(visible));
+}
+
+ListRows::ListRows(std::string_view name) : list_(FindList(name)) {}
+
+int ListRows::Count() const { return list_ == nullptr ? 0 : list_->row_count(); }
+
+void ListRows::Clear() {
+  if (list_ != nullptr) list_->Clear();
+}
+
+void ListRows::Append(std::vector<runtime::Text> cells) {
+  if (list_ == nullptr) return;
+  runtime::Text first = cells.empty() ? runtime::Text() : std::move(cells[0]);
+  const int row = list_->InsertRow(-1, std::move(first), -1, kUnticked, 0, 0);
+  for (std::size_t column = 1; column < cells.size(); ++column)
+    list_->SetCellText(row, static_cast<int>(column), std::move(cells[column]));
+}
+
+runtime::Text ListRows::Cell(int row, int column) const {
+  return list_ == nullptr ? runtime::Text() : list_->CellText(row, column);
+}
+
+bool ListRows::Ticked(int row) const {
+  return list_ != nullptr && list_->StateImage(row) == kTicked;
+}
+
+void ListRows::SetTicked(int row, bool ticked) {
+  if (list_ != nullptr) list_->SetStateImage(row, ticked ? kTicked : kUnticked);
+}
+
+int ListRows::Selected() const { return list_ == nullptr ? -1 : list_->selected_row(); }
+
+}  // namespace desk

@@ -1,0 +1,43 @@
+// The list views of the main window as the record lists use them: rows of
+// cell texts, check boxes and the selected row, reached by layout name; and
+// the pop-up menus shown over them.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "runtime/value.h"
+
+namespace forms {
+class ListView;
+}
+
+namespace desk {
+
+// One list view of the main window, by its UTF-8 layout name. A list that
+// is not there (no main window) reads as empty and ignores writes.
+class ListRows {
+ public:
+  explicit ListRows(std::string_view name);
+
+  int Count() const;
+  void Clear();
+  // Adds a row at the end, unticked, with one text per column.
+  void Append(std::vector<runtime::Text> cells);
+  // The cell's text; empty for a row or column that does not exist.
+  runtime::Text Cell(int row, int column) const;
+  bool Ticked(int row) const;
+  void SetTicked(int row, bool ticked);
+  // The selected row, or -1.
+  int Selected() const;
+
+ private:
+  forms::ListView* list_;
+};
+
+// The main window's pop-up menus of the lists, by caption (UTF-8): shows
+// the menu `menu` at the mouse pointer, and shows or hides one of its items.
+void ShowPopupMenu(std::string_view menu);
+void SetMenuItemVisible(std::string_view item, bool visible);
+
+}  // namespace desk

@@ -1,0 +1,390 @@
+#include "app/record_lists.h"
+
+#include <array>
+
+#include "app/desk_units.h"
+#include "app/list_units.h"
+#include "forms/form_runtime.h"
+#include "platform/gbk.h"
+#include "runtime/convert.h"
+#include "runtime/date_time.h"
+#include "runtime/time_commands.h"
+#include "store/record_store.h"
+
+namespace desk {
+
+using platform::operator""_gbk;
+using runtime::Text;
+using runtime::Value;
+
+RowMap ArrivalRows;
+RowMap PickupRows;
+RowMap AfterSalesRows;
+RowMap CustomerRows;
+RowMap QueryRows;
+Text LastQueryKind;
+
+void ResetRecordLists() {
+  for (RowMap* map : {&ArrivalRows, &PickupRows, &AfterSalesRows, &CustomerRows, &QueryRows})
+    RowMap().swap(*map);
+  Text().swap(LastQueryKind);
+}
+
+bool DateRange::Contains(double date_time) const {
+  const double day = runtime::LinearDays(date_time);
+  return runtime::LinearDays(from) <= day && day < runtime::LinearDays(to);
+}
+
+DateRange DayRange(double start_picker, double end_picker) {
+  return {runtime::DateOf(start_picker),
+          runtime::DateOf(runtime::AddToTime(
+              end_picker, static_cast<std::int32_t>(runtime::TimeUnit::kHour), 24))};
+}
+
+DateRange PickerRange(std::string_view start_picker, std::string_view end_picker) {
+  auto date = [](std::string_view picker) {
+    return forms::FormRuntime::Current()
+        ->ReadProperty(Ref(Main(picker)), forms::property::kSelectedDate)
+        .AsDouble();
+  };
+  return DayRange(date(start_picker), date(end_picker));
+}
+
+namespace {
+
+using Kind = FieldTest::Kind;
+
+// Column sets, in display order.
+constexpr std::array<ListColumn, 9> kSetA = {{{2}, {1}, {3}, {4}, {5}, {11}, {8}, {9}, {18}}};
+constexpr std::array<ListColumn, 9> kSetB = {{{2}, {1}, {3}, {4}, {5}, {12}, {8}, {9}, {18}}};
+constexpr std::array<ListColumn, 12> kSetC = {{{2},
+                                               {1},
+                                               {3},
+                                               {4},
+                                               {5},
+                                               {12},
+                                               {8},
+                                               {9},
+                                               {18},
+                                               {15, CellKind::kDate},
+                                               {16},
+                                               {17, CellKind::kDate}}};
+constexpr std::array<ListColumn, 5> kSetD = {{{1}, {2}, {3}, {4}, {5}}};
+constexpr std::array<ListColumn, 16> kSetE = {{{2},
+                                               {1},
+                                               {3},
+                                               {4},
+                                               {5},
+                                               {11},
+                                               {8},
+                                               {9},
+                                               {18},
+                                               {12, CellKind::kCancelledDate},
+                                               {13, CellKind::kDate},
+                                               {14},
+                                               {15, CellKind::kDate},
+                                               {16},
+                                               {17, CellKind::kDate},
+                                               {20}}};
+// The fund page's two lists.
+constexpr std::array<ListColumn, 13> kDepositColumns = {{{2},
+                                                         {1},
+                                                         {3},
+                                                         {4},
+                                                         {5},
+                                                         {11},
+                                                         {7},
+                                                         {8},
+                                                         {9},
+                                                         {18},
+                                                         {12, CellKind::kDate},
+                                                         {13, CellKind::kDate},
+                                                         {14}}};
+constexpr std::array<ListColumn, 14> kPickupBalanceColumns = {{{2},
+                                                               {1},
+                                                               {3},
+                                                               {4},
+                                                               {5},
+                                                               {7},
+                                                               {21},
+                                                               {11},
+                                                               {8},
+                                                               {9},
+                                                               {18},
+                                                               {12, CellKind::kDate},
+                                                               {13, CellKind::kDate},
+                                                               {14}}};
+
+constexpr std::array<std::string_view, 3> kArrivalActions = {"全选", "反选", "批量确认到货"};
+constexpr std::array<std::string_view, 2> kPickupActions = {"提货", "提货人姓名"};
+constexpr std::array<std::string_view, 5> kAfterSalesActions = {
+    "售后情况", "提交说明", "售后到货按钮", "售后提货", "售后提货人"};
+
+constexpr std::string_view kLedger = "流水账";
+constexpr std::string_view kCustomerBook = "客户库";
+
+const std::array<RecordList, 13>& Table() {
+  static const std::array<RecordList, 13> kTable = {{
+      {"到货超级列表框",
+       kLedger,
+       {Kind::kEqualsLiteral, 18, "没到货"},
+       std::nullopt,
+       kSetA,
+       &ArrivalRows,
+       "所有订单都已经到货！",
+       "全部到货",
+       kArrivalActions},
+      {"到货超级列表框",
+       kLedger,
+       {Kind::kEqualsBox, 2, "到货淘宝单号"},
+       FieldTest{Kind::kEqualsLiteral, 18, "没到货"},
+       kSetA,
+       &ArrivalRows,
+       "无此订单到货的信息！\r\n（请确认订单号）",
+       "查询失败",
+       kArrivalActions},
+      {"提货超级列表框",
+       kLedger,
+       {Kind::kEqualsLiteral, 18, "已到货"},
+       std::nullopt,
+       kSetB,
+       &PickupRows,
+       "无未提货的订单信息！！",
+       "查找失败",
+       kPickupActions},
+      {"提货超级列表框",
+       kLedger,
+       {Kind::kEqualsBox, 1, "提货订购单号"},
+       FieldTest{Kind::kEqualsLiteral, 18, "已到货"},
+       kSetB,
+       &PickupRows,
+       "三种情况：\r\n\r\n1、订单没到货！\r\n2、订单被提走！\r\n3、订单信息输入错误！",
+       "找不到你要的东西",
+       kPickupActions},
+      {"售后超级列表框",
+       kLedger,
+       {Kind::kEqualsBox, 1, "售后购订单号"},
+       FieldTest{Kind::kNotEmpty, 14, ""},
+       kSetC,
+       &AfterSalesRows,
+       "无此订单信息！",
+       "",
+       kAfterSalesActions},
+      {"客户超级列表框",
+       kCustomerBook,
+       {Kind::kEvery, 0, ""},
+       std::nullopt,
+       kSetD,
+       &CustomerRows,
+       "",
+       "",
+       {}},
+      {"客户超级列表框",
+       kCustomerBook,
+       {Kind::kEqualsBox, 1, "查找客户姓名编辑框"},
+       std::nullopt,
+       kSetD,
+       &CustomerRows,
+       "无此客户信息！",
+       "",
+       {}},
+      {"客户超级列表框",
+       kCustomerBook,
+       {Kind::kEqualsBox, 2, "查找联系编辑框"},
+       std::nullopt,
+       kSetD,
+       &CustomerRows,
+       "无此客户信息！",
+       "",
+       {}},
+      {"查询超级列表框1",
+       kLedger,
+       {Kind::kEqualsBox, 1, "查询购订单号"},
+       std::nullopt,
+       kSetE,
+       &QueryRows,
+       "无此订单信息！",
+       "",
+       {}},
+      {"查询超级列表框1",
+       kLedger,
+       {Kind::kEqualsBox, 8, "查询订购客户姓名"},
+       std::nullopt,
+       kSetE,
+       &QueryRows,
+       "无此客户订单信息！",
+       "",
+       {}},
+      {"查询超级列表框1",
+       kLedger,
+       {Kind::kInDateRange, 11, ""},
+       std::nullopt,
+       kSetE,
+       &QueryRows,
+       "",
+       "",
+       {}},
+      {"订金查询超级列表框",
+       kLedger,
+       {Kind::kInDateRange, 11, ""},
+       std::nullopt,
+       kDepositColumns,
+       nullptr,
+       "",
+       "",
+       {}},
+      {"提货余款查询超级列表框",
+       kLedger,
+       {Kind::kInDateRange, 13, ""},
+       std::nullopt,
+       kPickupBalanceColumns,
+       nullptr,
+       "",
+       "",
+       {}},
+  }};
+  return kTable;
+}
+
+bool TextEquals(const Value& value, std::string_view text) {
+  return value.IsText() ? value.AsText() == text : runtime::ToText(value) == text;
+}
+
+double DateTimeOf(const Value& value) {
+  return value.type() == runtime::type::kDateTime ? value.AsDouble() : value.NumericValue();
+}
+
+// A test with its texts resolved once, before the walk: the box text decides
+// the list's contents as it stands when the fill starts.
+class ResolvedTest {
+ public:
+  ResolvedTest(const FieldTest& test, const DateRange& range) : test_(test), range_(range) {
+    if (test.kind == Kind::kEqualsLiteral)
+      text_ = platform::Utf8ToGbk(test.text);
+    else if (test.kind == Kind::kEqualsBox)
+      text_ = ReadText(Main(test.text));
+  }
+
+  // Reads the test's field of the record under examination.
+  bool Holds() const {
+    Value value = store::ReadField(test_.field);
+    switch (test_.kind) {
+      case Kind::kEvery:
+        return true;
+      case Kind::kEqualsLiteral:
+      case Kind::kEqualsBox:
+        return TextEquals(value, text_);
+      case Kind::kNotEmpty:
+        return !TextEquals(value, "");
+      case Kind::kInDateRange:
+        return range_.Contains(DateTimeOf(value));
+    }
+    return false;
+  }
+
+ private:
+  FieldTest test_;
+  DateRange range_;
+  Text text_;
+};
+
+void ShowEmptyMessage(const RecordList& spec) {
+  const Text text = platform::Utf8ToGbk(spec.empty_text);
+  if (spec.empty_title.empty())
+    Tell(text);
+  else
+    Ask(text, box::kOk, platform::Utf8ToGbk(spec.empty_title));
+}
+
+Text CellText(const ListColumn& column) {
+  Value value = store::ReadField(column.field);
+  switch (column.kind) {
+    case CellKind::kPlain:
+      return runtime::ToText(value);
+    case CellKind::kDate:
+      return DateCellText(value);
+    case CellKind::kCancelledDate:
+      // A cancellation stores its time in the arrival-time field.
+      if (TextEquals(store::ReadField(18), "悔单"_gbk))
+        return "悔单时间："_gbk + DateCellText(value);
+      return DateCellText(value);
+  }
+  return {};
+}
+
+}  // namespace
+
+const RecordList& RecordListOf(ListId id) { return Table()[static_cast<std::size_t>(id)]; }
+
+Text DateCellText(const Value& date_time) {
+  Text text = runtime::ToText(date_time);
+  if (text == "1899年12月30日"_gbk) return "——"_gbk;
+  return text;
+}
+
+int FillRecordList(ListId id, const FillExtras& extras) {
+  const RecordList& spec = RecordListOf(id);
+  ListRows list(spec.list);
+  const bool selected = store::SelectDatabase(platform::Utf8ToGbk(spec.alias));
+  store::GoFirst();
+  list.Clear();
+  if (spec.rows != nullptr) spec.rows->clear();
+
+  auto add_row = [&] {
+    if (spec.rows != nullptr) spec.rows->push_back(store::GetRecordNumber());
+    std::vector<Text> cells;
+    cells.reserve(spec.columns.size());
+    for (const ListColumn& column : spec.columns) cells.push_back(CellText(column));
+    list.Append(std::move(cells));
+    if (extras.on_listed) extras.on_listed();
+  };
+
+  if (!selected) {
+    // Without its data file the list stays empty; start-up has said why.
+  } else if (spec.condition.kind == Kind::kEvery) {
+    const std::int32_t count = store::GetRecordCount();
+    for (std::int32_t i = 0; i < count; ++i) {
+      add_row();
+      store::Skip();
+    }
+  } else {
+    const ResolvedTest condition(spec.condition, extras.range);
+    const std::optional<ResolvedTest> extra =
+        spec.extra ? std::optional<ResolvedTest>(std::in_place, *spec.extra, extras.range)
+                   : std::nullopt;
+    const runtime::Condition holds = [&condition] { return Value::Bool(condition.Holds()); };
+    // One scan: a failed search has already looked at every record to the end.
+    while (!store::IsPastEnd() && store::FindRecord(holds)) {
+      if (!extra || extra->Holds()) add_row();
+      store::Skip();
+    }
+  }
+
+  const int rows = list.Count();
+  for (std::string_view unit : spec.action_units) Enable(Main(unit), rows > 0);
+  if (rows == 0 && extras.show_empty_message && !spec.empty_text.empty()) ShowEmptyMessage(spec);
+  return rows;
+}
+
+bool ForEachTickedRow(std::string_view list_name, const RowMap& rows,
+                      const std::function<bool(int row)>& action) {
+  store::SelectDatabase(platform::Utf8ToGbk(kLedger));
+  store::GoFirst();
+  ListRows list(list_name);
+  const int count = list.Count();
+  for (int row = 0; row < count; ++row) {
+    if (!list.Ticked(row) || static_cast<std::size_t>(row) >= rows.size()) continue;
+    store::GoTo(rows[static_cast<std::size_t>(row)]);
+    if (!action(row)) return false;
+  }
+  return true;
+}
+
+int TickedRowCount(std::string_view list_name) {
+  ListRows list(list_name);
+  int ticked = 0;
+  for (int row = 0; row < list.Count(); ++row) ticked += list.Ticked(row) ? 1 : 0;
+  return ticked;
+}
+
+}  // namespace desk
