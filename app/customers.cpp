@@ -37,11 +37,6 @@ void TabClicked() {
   if (CurrentPage() == page::kCustomers) FillCustomerBook();
 }
 
-void GoChooseCustomer() {
-  ShowPage(page::kCustomers);
-  TabClicked();
-}
-
 void AddCustomer() {
   // The contact is checked before the name.
   if (ReadText(Main("客户管理联系编辑框")).empty()) {
@@ -86,16 +81,6 @@ void FindCustomer() {
 
 void CustomerListRightClicked() {
   if (SelectedCustomer() >= 0) ShowPopupMenu("客户弹出菜单");
-}
-
-void ChooseCustomer() {
-  const int row = SelectedCustomer();
-  if (row < 0) return;
-  ListRows list(kCustomerList);
-  // The order form's boxes update its receipt through their own handlers.
-  WriteText(Main("客户姓名"), list.Cell(row, 0));
-  WriteText(Main("联系方法"), list.Cell(row, 1));
-  ShowPage(page::kOrderForm);
 }
 
 void DeleteCustomer() {

@@ -2,38 +2,21 @@
 
 #include <array>
 
+#include "app/record_lists.h"
 #include "app/run_values.h"
 #include "runtime/error_report.h"
 
 namespace desk {
 
-// The handlers whose page module is not written yet do nothing. One line
-// each: the module that defines a handler takes its line away.
-void StartUp() {}
-void OpenSettingsWindow() {}
-void RemarkChanged() {}
-void OrderNumberChanged() {}
-void CustomerNameChanged() {}
-void ContactChanged() {}
-void ImportOrderText() {}
-void FeeChanged() {}
-void UnitPriceChanged() {}
-void QuantityChanged() {}
-void PaidChanged() {}
-void FreightChanged() {}
-void NewOrder() {}
-void AddItem() {}
-void ClearItemBoxes() {}
-void TestLink() {}
-void SaveReceipt() {}
-void PreviewReceipt() {}
-void PrintReceipt() {}
-void QueryReport() {}
-void ReportOrderNumberChanged() {}
-void PreviewReport() {}
-void PrintReport() {}
-void FillSettings() {}
-void ApplySettings() {}
+namespace {
+
+// The exit routine: the run-wide values and the record lists' row maps go.
+void ExitOrderDesk() {
+  ExitDesk();
+  ResetRecordLists();
+}
+
+}  // namespace
 
 std::span<const forms::layout::Handler> HandlerTable() {
 #define ORDERDESK_TABLE_ENTRY(name) &name,
@@ -44,7 +27,8 @@ std::span<const forms::layout::Handler> HandlerTable() {
 
 void InitialiseDesk() {
   CreateRunValues();
-  runtime::SetExitHandler(&ExitDesk);
+  ResetRecordLists();
+  runtime::SetExitHandler(&ExitOrderDesk);
 }
 
 }  // namespace desk
