@@ -12,7 +12,7 @@
 class QLabel;
 class QPushButton;
 
-namespace platform {
+namespace gui {
 
 class PreviewPage;
 
@@ -67,4 +67,4 @@ class PreviewWindow : public QDialog {
   QPushButton* last_;
 };
 
-}  // namespace platform
+}  // namespace gui

@@ -1,11 +1,11 @@
-#include "platform/qt/qt_list_model.h"
+#include "gui/qt_list_model.h"
 
 #include <QTimer>
 #include <algorithm>
 
 #include "platform/qt/qt_text.h"
 
-namespace platform {
+namespace gui {
 
 ListModel::ListModel(forms::ListView& list, QObject* parent)
     : QAbstractTableModel(parent), list_(&list), shown_rows_(list.row_count()) {}
@@ -63,7 +63,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
   // Until a pending reset is handed over the views may ask for rows that are
   // gone; they get nothing.
   if (list_ == nullptr || !index.isValid() || index.row() >= list_->row_count()) return {};
-  if (role == Qt::DisplayRole) return ToQString(list_->CellText(index.row(), index.column()));
+  if (role == Qt::DisplayRole)
+    return platform::ToQString(list_->CellText(index.row(), index.column()));
   if (role == Qt::CheckStateRole && index.column() == 0 && list_->check_boxes()) {
     std::int32_t state = list_->StateImage(index.row());
     if (state == 0) return {};
@@ -76,7 +77,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
   if (list_ == nullptr || orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
       section >= list_->column_count())
     return {};
-  return ToQString(list_->settings().columns[static_cast<std::size_t>(section)].title);
+  return platform::ToQString(list_->settings().columns[static_cast<std::size_t>(section)].title);
 }
 
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
@@ -94,4 +95,4 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
   return true;
 }
 
-}  // namespace platform
+}  // namespace gui

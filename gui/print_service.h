@@ -7,10 +7,10 @@
 #include <map>
 #include <utility>
 
-#include "platform/qt/preview_window.h"
+#include "gui/preview_window.h"
 #include "report/bindings.h"
 
-namespace platform {
+namespace gui {
 
 class QtPrintService : public report::PrintService {
  public:
@@ -34,4 +34,4 @@ class QtPrintService : public report::PrintService {
   std::map<Key, QPointer<PreviewWindow>> previews_;
 };
 
-}  // namespace platform
+}  // namespace gui

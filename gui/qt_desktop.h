@@ -14,7 +14,7 @@
 class QEventLoop;
 class QWidget;
 
-namespace platform {
+namespace gui {
 
 class QtWindowView;
 
@@ -47,4 +47,4 @@ class QtDesktop : public forms::Desktop {
   std::vector<Loop> loops_;
 };
 
-}  // namespace platform
+}  // namespace gui

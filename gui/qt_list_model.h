@@ -9,7 +9,7 @@
 
 #include "forms/units/list_view.h"
 
-namespace platform {
+namespace gui {
 
 class ListModel : public QAbstractTableModel {
   Q_OBJECT
@@ -43,4 +43,4 @@ class ListModel : public QAbstractTableModel {
   bool flush_scheduled_ = false;
 };
 
-}  // namespace platform
+}  // namespace gui

@@ -1,4 +1,4 @@
-#include "platform/qt/print_progress.h"
+#include "gui/print_progress.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -8,10 +8,12 @@
 
 #include "platform/gbk.h"
 
-namespace platform {
+namespace gui {
 namespace {
 
-QString ToQt(const report::Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk, false)); }
+QString ToQt(const report::Text& gbk) {
+  return QString::fromStdString(platform::GbkToUtf8(gbk, false));
+}
 
 }  // namespace
 
@@ -52,4 +54,4 @@ int QtPrintProgress::percent() const { return bar_->value(); }
 
 void QtPrintProgress::reject() { abort_requested_ = true; }
 
-}  // namespace platform
+}  // namespace gui

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_screenshots.h"
+#include "gui/qt_screenshots.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +9,7 @@
 #include "forms/units/tab.h"
 #include "platform/gbk.h"
 
-namespace platform {
+namespace gui {
 namespace {
 
 bool Save(QWidget* widget, const QString& path) {
@@ -66,4 +66,4 @@ std::vector<std::string> SaveScreenshots(forms::FormRuntime& forms, QtDesktop& d
   return written;
 }
 
-}  // namespace platform
+}  // namespace gui

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_desktop.h"
+#include "gui/qt_desktop.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -6,10 +6,10 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "gui/qt_window_view.h"
 #include "platform/qt/qt_text.h"
-#include "platform/qt/qt_window_view.h"
 
-namespace platform {
+namespace gui {
 
 QtDesktop::~QtDesktop() = default;
 
@@ -21,7 +21,7 @@ void QtDesktop::ShowPopupMenu(forms::Window& window, const std::vector<forms::Po
                               int x, int y) {
   QMenu menu;
   for (const forms::PopupItem& item : items) {
-    QAction* action = menu.addAction(ToQString(item.caption));
+    QAction* action = menu.addAction(platform::ToQString(item.caption));
     action->setEnabled(!item.disabled);
     action->setCheckable(item.checked);
     action->setChecked(item.checked);
@@ -61,4 +61,4 @@ QWidget* QtDesktop::WidgetOf(const forms::Window& window) const {
   return it == views_.end() ? nullptr : it->second->widget();
 }
 
-}  // namespace platform
+}  // namespace gui

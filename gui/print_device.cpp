@@ -1,14 +1,16 @@
-#include "platform/qt/print_device.h"
+#include "gui/print_device.h"
 
 #include <QPrinterInfo>
 
 #include "platform/gbk.h"
 
-namespace platform {
+namespace gui {
 namespace {
 
-QString ToQt(const report::Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk, false)); }
-report::Text FromQt(const QString& text) { return Utf8ToGbk(text.toStdString()); }
+QString ToQt(const report::Text& gbk) {
+  return QString::fromStdString(platform::GbkToUtf8(gbk, false));
+}
+report::Text FromQt(const QString& text) { return platform::Utf8ToGbk(text.toStdString()); }
 
 void SetUpPage(QPrinter& printer, const report::PrintSettings& settings) {
   if (auto size = PageSizeOfCode(settings.paper_size)) printer.setPageSize(*size);
@@ -115,4 +117,4 @@ report::PageSize PaperForPreview(const report::PrintSettings& settings) {
   return PaperOf(printer);
 }
 
-}  // namespace platform
+}  // namespace gui

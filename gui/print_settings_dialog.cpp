@@ -1,4 +1,4 @@
-#include "platform/qt/print_settings_dialog.h"
+#include "gui/print_settings_dialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,10 +20,12 @@
 #include "report/lengths.h"
 #include "report/pagination.h"
 
-namespace platform {
+namespace gui {
 namespace {
 
-QString ToQt(const std::string& gbk) { return QString::fromStdString(GbkToUtf8(gbk, false)); }
+QString ToQt(const std::string& gbk) {
+  return QString::fromStdString(platform::GbkToUtf8(gbk, false));
+}
 
 // Scale choices of the window (button ids; a button group gives -1 a
 // meaning of its own): fit, shrink when wider, a percentage.
@@ -250,9 +252,9 @@ void PrintSettingsDialog::accept() {
   s.first_page_number = first_page_number_->value();
   s.copies = copies_->value();
   s.print_to_file = print_to_file_->isChecked() ? 1 : 0;
-  s.output_file = Utf8ToGbk(output_file_->text().toStdString());
+  s.output_file = platform::Utf8ToGbk(output_file_->text().toStdString());
   settings_ = std::move(s);
   QDialog::accept();
 }
 
-}  // namespace platform
+}  // namespace gui

@@ -14,7 +14,7 @@
 class QTabBar;
 class QTableView;
 
-namespace platform {
+namespace gui {
 
 class ListModel;
 class QtDesktop;
@@ -59,4 +59,4 @@ class QtWindowView : public QObject, public forms::WindowView {
   bool mirroring_ = false;
 };
 
-}  // namespace platform
+}  // namespace gui

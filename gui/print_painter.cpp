@@ -1,10 +1,10 @@
-#include "platform/qt/print_painter.h"
+#include "gui/print_painter.h"
 
 #include <cmath>
 
 #include "platform/gbk.h"
 
-namespace platform {
+namespace gui {
 namespace {
 
 QColor ColourOf(std::uint32_t rgb) {
@@ -42,7 +42,7 @@ Qt::Alignment AlignmentOf(const report::TextFormat& format) {
 }  // namespace
 
 QStringList FontFamiliesFor(std::string_view gbk_face) {
-  const QString face = QString::fromStdString(GbkToUtf8(gbk_face, false));
+  const QString face = QString::fromStdString(platform::GbkToUtf8(gbk_face, false));
   QStringList families;
   if (!face.isEmpty()) families << face;
   // Faces the receipts name, with the names they go by elsewhere and the
@@ -102,8 +102,8 @@ void QtPagePainter::Text(const report::Rect& rect, std::string_view text,
   painter_.setPen(ColourOf(format.colour));
   int flags = static_cast<int>(AlignmentOf(format));
   if (format.wrap) flags |= Qt::TextWordWrap | Qt::TextWrapAnywhere;
-  painter_.drawText(box, flags, QString::fromStdString(GbkToUtf8(text, false)));
+  painter_.drawText(box, flags, QString::fromStdString(platform::GbkToUtf8(text, false)));
   painter_.restore();
 }
 
-}  // namespace platform
+}  // namespace gui

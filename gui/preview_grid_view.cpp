@@ -1,12 +1,12 @@
-#include "platform/qt/preview_grid_view.h"
+#include "gui/preview_grid_view.h"
 
 #include <QPainter>
 #include <QScrollBar>
 
-#include "platform/qt/print_painter.h"
+#include "gui/print_painter.h"
 #include "report/layout.h"
 
-namespace platform {
+namespace gui {
 
 GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -72,4 +72,4 @@ void GridView::paintEvent(QPaintEvent*) {
   report::DrawTable(*table_, page_painter);
 }
 
-}  // namespace platform
+}  // namespace gui

@@ -18,12 +18,12 @@
 #include "forms/units/edit_box.h"
 #include "forms/units/list_view.h"
 #include "forms/units/tab.h"
+#include "gui/qt_desktop.h"
+#include "gui/qt_list_model.h"
+#include "gui/qt_window_view.h"
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
 #include "platform/qt/qt_application.h"
-#include "platform/qt/qt_desktop.h"
-#include "platform/qt/qt_list_model.h"
-#include "platform/qt/qt_window_view.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ class QtWindows : public ::testing::Test {
     if (unit == nullptr) throw std::logic_error(name);
     return *unit;
   }
-  platform::QtWindowView& View(std::uint32_t window) {
-    return dynamic_cast<platform::QtWindowView&>(*forms_->FindWindow(window)->view());
+  gui::QtWindowView& View(std::uint32_t window) {
+    return dynamic_cast<gui::QtWindowView&>(*forms_->FindWindow(window)->view());
   }
   QWidget* Widget(std::uint32_t window, const char* name) {
     return View(window).WidgetOf(Unit(window, name));
@@ -71,7 +71,7 @@ class QtWindows : public ::testing::Test {
 
   platform::ScriptedDialogs dialogs_;
   platform::ScopedServices services_;
-  platform::QtDesktop desktop_;
+  gui::QtDesktop desktop_;
   std::unique_ptr<forms::FormRuntime> forms_;
   std::unique_ptr<forms::ScopedFormRuntime> current_;
 };

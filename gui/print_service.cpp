@@ -1,11 +1,11 @@
-#include "platform/qt/print_service.h"
+#include "gui/print_service.h"
 
 #include <QApplication>
 
-#include "platform/qt/print_device.h"
-#include "platform/qt/print_progress.h"
+#include "gui/print_device.h"
+#include "gui/print_progress.h"
 
-namespace platform {
+namespace gui {
 
 QtPrintService::~QtPrintService() {
   for (auto& [key, window] : previews_)
@@ -53,4 +53,4 @@ report::Text QtPrintService::Print(const runtime::Value& /*grid*/, report::Table
   return report::PrintTable(table, *device, job_name, device->destination(), progress.get());
 }
 
-}  // namespace platform
+}  // namespace gui

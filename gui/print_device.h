@@ -8,10 +8,10 @@
 #include <memory>
 #include <optional>
 
-#include "platform/qt/print_painter.h"
+#include "gui/print_painter.h"
 #include "report/printing.h"
 
-namespace platform {
+namespace gui {
 
 class QtPrintDevice : public report::PrintDevice {
  public:
@@ -51,4 +51,4 @@ std::optional<QPageSize> PageSizeOfCode(int paper_size);
 // set up with, else A4.
 report::PageSize PaperForPreview(const report::PrintSettings& settings);
 
-}  // namespace platform
+}  // namespace gui

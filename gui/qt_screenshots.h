@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "forms/form_runtime.h"
-#include "platform/qt/qt_desktop.h"
+#include "gui/qt_desktop.h"
 
-namespace platform {
+namespace gui {
 
 // Loads every window of the template (the start-up window first), shows each
 // page of each tab in turn and saves the window as a PNG file in `folder`:
@@ -17,4 +17,4 @@ namespace platform {
 std::vector<std::string> SaveScreenshots(forms::FormRuntime& forms, QtDesktop& desktop,
                                          const std::string& folder, std::string& error);
 
-}  // namespace platform
+}  // namespace gui

@@ -6,7 +6,7 @@
 
 #include "report/painter.h"
 
-namespace platform {
+namespace gui {
 
 class QtPagePainter : public report::Painter {
  public:
@@ -30,4 +30,4 @@ class QtPagePainter : public report::Painter {
 // Latin name for the common Chinese faces, then installed CJK faces.
 QStringList FontFamiliesFor(std::string_view gbk_face);
 
-}  // namespace platform
+}  // namespace gui

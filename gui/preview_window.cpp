@@ -1,4 +1,4 @@
-#include "platform/qt/preview_window.h"
+#include "gui/preview_window.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -11,13 +11,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/print_device.h"
+#include "gui/print_painter.h"
+#include "gui/print_settings_dialog.h"
 #include "platform/gbk.h"
-#include "platform/qt/print_device.h"
-#include "platform/qt/print_painter.h"
-#include "platform/qt/print_settings_dialog.h"
 #include "report/layout.h"
 
-namespace platform {
+namespace gui {
 
 // The page as it prints, fitted into the window, with "第 %d 页" above it.
 class PreviewPage : public QWidget {
@@ -108,7 +108,7 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, QWidget* p
     const report::Text failure = print_();
     if (!failure.empty())
       QMessageBox::information(this, QStringLiteral("信息："),
-                               QString::fromStdString(GbkToUtf8(failure, false)));
+                               QString::fromStdString(platform::GbkToUtf8(failure, false)));
   });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   Refresh();
@@ -176,4 +176,4 @@ void PreviewWindow::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
 }
 
-}  // namespace platform
+}  // namespace gui

@@ -7,7 +7,7 @@
 
 #include "report/table.h"
 
-namespace platform {
+namespace gui {
 
 class GridView : public QAbstractScrollArea {
   Q_OBJECT
@@ -34,4 +34,4 @@ class GridView : public QAbstractScrollArea {
   const report::Table* table_ = nullptr;
 };
 
-}  // namespace platform
+}  // namespace gui

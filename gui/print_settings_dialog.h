@@ -13,7 +13,7 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 
-namespace platform {
+namespace gui {
 
 class PrintSettingsDialog : public QDialog {
   Q_OBJECT
@@ -60,4 +60,4 @@ class PrintSettingsDialog : public QDialog {
   QLineEdit* output_file_;
 };
 
-}  // namespace platform
+}  // namespace gui

@@ -10,7 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-namespace platform {
+namespace gui {
 
 class QtPrintProgress : public QDialog, public report::PrintProgress {
   Q_OBJECT
@@ -38,4 +38,4 @@ class QtPrintProgress : public QDialog, public report::PrintProgress {
   bool abort_requested_ = false;
 };
 
-}  // namespace platform
+}  // namespace gui

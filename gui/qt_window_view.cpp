@@ -1,4 +1,4 @@
-#include "platform/qt/qt_window_view.h"
+#include "gui/qt_window_view.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,13 +23,13 @@
 #include "forms/units/list_view.h"
 #include "forms/units/report_units.h"
 #include "forms/units/tab.h"
-#include "platform/qt/preview_grid_view.h"
-#include "platform/qt/qt_desktop.h"
-#include "platform/qt/qt_list_model.h"
+#include "gui/preview_grid_view.h"
+#include "gui/qt_desktop.h"
+#include "gui/qt_list_model.h"
 #include "platform/qt/qt_text.h"
 #include "runtime/date_time.h"
 
-namespace platform {
+namespace gui {
 namespace {
 
 // The top-level window: its close box asks the runtime.
@@ -57,7 +57,8 @@ class TabWidget : public QWidget {
     bar_ = new QTabBar(this);
     bar_->setDrawBase(false);
     bar_->setExpanding(false);
-    for (const forms::Text& caption : tab.page_captions()) bar_->addTab(ToQString(caption));
+    for (const forms::Text& caption : tab.page_captions())
+      bar_->addTab(platform::ToQString(caption));
   }
   QTabBar* bar() const { return bar_; }
 
@@ -86,7 +87,7 @@ void ApplyColours(QWidget* widget, std::int32_t text, std::int32_t background) {
 
 // The face the layout asks for, or a CJK face the system has.
 QFont ListFont(const forms::ListViewSettings& settings) {
-  QString face = ToQString(settings.font_face);
+  QString face = platform::ToQString(settings.font_face);
   QStringList families = QFontDatabase::families();
   if (!families.contains(face)) {
     for (const char* candidate : {"SimSun", "NSimSun", "Noto Sans CJK SC", "Noto Serif CJK SC",
@@ -205,20 +206,20 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
                                                                         : Qt::ScrollBarAsNeeded);
       edit->setReadOnly(box->read_only());
       connect(edit, &QPlainTextEdit::textChanged, this, [this, box, edit] {
-        if (!mirroring_) box->Type(FromQString(edit->toPlainText()));
+        if (!mirroring_) box->Type(platform::FromQString(edit->toPlainText()));
       });
       widget = edit;
     } else {
       auto* edit = new QLineEdit(parent);
       edit->setReadOnly(box->read_only());
       connect(edit, &QLineEdit::textEdited, this,
-              [box](const QString& text) { box->Type(FromQString(text)); });
+              [box](const QString& text) { box->Type(platform::FromQString(text)); });
       widget = edit;
     }
     ApplyColours(widget, box->settings().text_colour, box->settings().background);
   } else if (auto* combo = dynamic_cast<forms::ComboBox*>(&unit)) {
     auto* choice = new QComboBox(parent);
-    for (const forms::Text& item : combo->items()) choice->addItem(ToQString(item));
+    for (const forms::Text& item : combo->items()) choice->addItem(platform::ToQString(item));
     connect(choice, &QComboBox::activated, this, [this, combo](int index) {
       if (!mirroring_) combo->Pick(index);
     });
@@ -351,7 +352,7 @@ void QtWindowView::UnitChanged(forms::Unit& unit, forms::Change what, int row) {
 void QtWindowView::Refresh(forms::Unit& unit, forms::Change what) {
   mirroring_ = true;
   if (unit.type() == forms::unit_type::kWindow && main_ != nullptr) {
-    if (what == forms::Change::kText) main_->setWindowTitle(ToQString(window_.caption()));
+    if (what == forms::Change::kText) main_->setWindowTitle(platform::ToQString(window_.caption()));
     if (what == forms::Change::kEnabled) main_->setEnabled(window_.enabled());
     mirroring_ = false;
     return;
@@ -370,7 +371,7 @@ void QtWindowView::Refresh(forms::Unit& unit, forms::Change what) {
       break;
     case forms::Change::kText:
       if (auto* box = dynamic_cast<forms::EditBox*>(&unit)) {
-        QString text = ToQString(box->content());
+        QString text = platform::ToQString(box->content());
         if (auto* line = qobject_cast<QLineEdit*>(widget)) {
           if (line->text() != text) {
             int cursor = line->cursorPosition();
@@ -381,7 +382,7 @@ void QtWindowView::Refresh(forms::Unit& unit, forms::Change what) {
           if (plain->toPlainText() != text) plain->setPlainText(text);
         }
       } else if (auto* captioned = dynamic_cast<forms::CaptionedUnit*>(&unit)) {
-        QString caption = ToQString(captioned->caption());
+        QString caption = platform::ToQString(captioned->caption());
         if (auto* label = qobject_cast<QLabel*>(widget)) {
           label->setText(caption);
           Place(unit);
@@ -404,7 +405,7 @@ void QtWindowView::Refresh(forms::Unit& unit, forms::Change what) {
           choice->setCurrentIndex(index);
         } else {
           choice->setCurrentIndex(-1);
-          choice->setPlaceholderText(ToQString(combo->text()));
+          choice->setPlaceholderText(platform::ToQString(combo->text()));
         }
       }
       break;
@@ -445,12 +446,12 @@ void QtWindowView::MenuChanged() {
   for (const forms::MenuItemState& item : window_.menu()) {
     bool hidden = (item.flags & forms::menu_flag::kHidden) != 0;
     if (item.level == 0) {
-      menu = hidden ? nullptr : bar->addMenu(ToQString(item.caption));
+      menu = hidden ? nullptr : bar->addMenu(platform::ToQString(item.caption));
       any = any || menu != nullptr;
       continue;
     }
     if (menu == nullptr || hidden) continue;
-    QAction* action = menu->addAction(ToQString(item.caption));
+    QAction* action = menu->addAction(platform::ToQString(item.caption));
     action->setEnabled((item.flags & forms::menu_flag::kDisabled) == 0);
     action->setCheckable((item.flags & forms::menu_flag::kChecked) != 0);
     action->setChecked((item.flags & forms::menu_flag::kChecked) != 0);
@@ -492,4 +493,4 @@ bool QtWindowView::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-}  // namespace platform
+}  // namespace gui

@@ -11,18 +11,18 @@
 #include <fstream>
 #include <iterator>
 
+#include "gui/preview_grid_view.h"
+#include "gui/print_painter.h"
+#include "gui/print_progress.h"
+#include "gui/print_service.h"
+#include "gui/print_settings_dialog.h"
 #include "platform/gbk.h"
-#include "platform/qt/preview_grid_view.h"
-#include "platform/qt/print_painter.h"
-#include "platform/qt/print_progress.h"
-#include "platform/qt/print_service.h"
-#include "platform/qt/print_settings_dialog.h"
-#include "receipt_builder.h"
 #include "report/commands.h"
 #include "report/layout.h"
 #include "report/operations.h"
 #include "runtime/command_table.h"
 #include "tests/report/fake_unit_tables.h"
+#include "tests/report/receipt_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace report {
@@ -62,7 +62,7 @@ class QtPrinting : public ::testing::Test {
   }
 
   Units units_;
-  platform::QtPrintService service_;
+  gui::QtPrintService service_;
   ScopedBindings bindings_;
   runtime::CommandTable commands_;
 };
@@ -82,7 +82,7 @@ TEST_F(QtPrinting, ThePreviewOpensOnceAGridAndCountsItsPages) {
   units_.table = Table(8, 1);
   units_.table.print.rows_per_page = 3;
   EXPECT_EQ(Call("GridPrintPreview", {Grid()}), Value());
-  platform::PreviewWindow* preview = service_.PreviewOf(Grid());
+  gui::PreviewWindow* preview = service_.PreviewOf(Grid());
   ASSERT_NE(preview, nullptr);
   EXPECT_TRUE(preview->isVisible());
   EXPECT_EQ(preview->windowTitle(), QStringLiteral("打印预览"));
@@ -138,7 +138,7 @@ TEST_F(QtPrinting, PrintingToANonPdfFileNeedsAPrinter) {
 
 TEST(QtPrintProgress, ShowsTheJobAndStopsOnTheButton) {
   App();
-  platform::QtPrintProgress progress;
+  gui::QtPrintProgress progress;
   EXPECT_EQ(progress.windowTitle(), QStringLiteral("正在打印，请稍候..."));
   EXPECT_EQ(progress.abort_button()->text(), QStringLiteral("中止打印(&C)"));
   progress.Show(print_text::Progress(1, 2, 3, 4, print_text::FileDestination("a.pdf")), 40);
@@ -171,7 +171,7 @@ TEST(PrintSettingsDialog, GivesBackEveryFieldItShows) {
   s.copies = 3;
   s.print_to_file = 1;
   s.output_file = "收据.pdf"_gbk;
-  platform::PrintSettingsDialog dialog(s);
+  gui::PrintSettingsDialog dialog(s);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("打印设置对话框"));
   EXPECT_EQ(dialog.findChild<QLineEdit*>("margin0")->text(), QStringLiteral("10.5"));
   EXPECT_EQ(dialog.findChild<QLineEdit*>("margin1")->text(), QStringLiteral("0"));
@@ -182,7 +182,7 @@ TEST(PrintSettingsDialog, GivesBackEveryFieldItShows) {
   for (std::int16_t code : {-1, -2}) {
     s.scale_code = code;
     s.range_end = 0;
-    platform::PrintSettingsDialog other(s);
+    gui::PrintSettingsDialog other(s);
     other.accept();
     EXPECT_EQ(other.settings(), s);
   }
@@ -190,7 +190,7 @@ TEST(PrintSettingsDialog, GivesBackEveryFieldItShows) {
 
 TEST(PrintSettingsDialog, AMarginThatIsNotALengthKeepsTheWindowOpen) {
   App();
-  platform::PrintSettingsDialog dialog(PrintSettings{});
+  gui::PrintSettingsDialog dialog(PrintSettings{});
   dialog.findChild<QLineEdit*>("margin2")->setText("1.25");
   // The refusal is shown in a box; close it as soon as it opens.
   QMetaObject::invokeMethod(
@@ -213,7 +213,7 @@ TEST(QtPagePainter, DrawsLinesAndChineseTextOnAnImage) {
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    platform::QtPagePainter page(painter, 1.0);
+    gui::QtPagePainter page(painter, 1.0);
     DrawTable(t, page);
   }
   int dark = 0;
@@ -230,12 +230,12 @@ TEST(QtPagePainter, DrawsLinesAndChineseTextOnAnImage) {
 TEST(GridView, PaintsTheTableItShows) {
   App();
   Table t(3, 2);
-  platform::GridView view;
+  gui::GridView view;
   view.SetTable(&t);
   EXPECT_GT(view.sizeHint().width(), 0);
   view.resize(view.sizeHint());
   EXPECT_FALSE(view.grab().isNull());
-  EXPECT_FALSE(platform::FontFamiliesFor("黑体"_gbk).isEmpty());
+  EXPECT_FALSE(gui::FontFamiliesFor("黑体"_gbk).isEmpty());
 }
 
 }  // namespace
