@@ -33,8 +33,9 @@ fail() {
 for folder in "${!allowed[@]}"; do
   [[ -d $folder ]] || continue
   while IFS=: read -r file line text; do
-    included=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$text")
-    [[ $included == "$text" || $included == "$folder" ]] && continue
+    [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^/\"]+)/ ]] || continue
+    included=${BASH_REMATCH[1]}
+    [[ $included == "$folder" ]] && continue
     [[ $ours == *" $included "* ]] || continue
     [[ " ${allowed[$folder]} " == *" $included "* ]] && continue
     fail "$file:$line: $folder/ may not include $included/: $text"
