@@ -2,21 +2,66 @@
 
 #include <array>
 
+#include "app/run_values.h"
 #include "runtime/error_report.h"
 
 namespace desk {
-namespace {
 
-// Releases the order desk's run-wide values at the program's normal end.
-void ExitDesk() {}
-
-}  // namespace
-
-// The handlers whose pages are not written yet do nothing.
-#define ORDERDESK_EMPTY_HANDLER(name) \
-  void name() {}
-ORDERDESK_HANDLERS(ORDERDESK_EMPTY_HANDLER)
-#undef ORDERDESK_EMPTY_HANDLER
+// The handlers whose page module is not written yet do nothing. One line
+// each: the module that defines a handler takes its line away.
+void StartUp() {}
+void TabClicked() {}
+void OpenSettingsWindow() {}
+void CopyOrderNumber() {}
+void CopyMarketplaceNumber() {}
+void ViewGoodsLink() {}
+void OpenCancellationWindow() {}
+void ChooseCustomer() {}
+void DeleteCustomer() {}
+void RemarkChanged() {}
+void GoChooseCustomer() {}
+void OrderNumberChanged() {}
+void CustomerNameChanged() {}
+void ContactChanged() {}
+void ImportOrderText() {}
+void FeeChanged() {}
+void UnitPriceChanged() {}
+void QuantityChanged() {}
+void PaidChanged() {}
+void FreightChanged() {}
+void NewOrder() {}
+void AddItem() {}
+void ClearItemBoxes() {}
+void TestLink() {}
+void SaveReceipt() {}
+void PreviewReceipt() {}
+void PrintReceipt() {}
+void QueryByName() {}
+void QueryByOrderNumber() {}
+void QueryByDate() {}
+void QueryListRightClicked() {}
+void FindArrivals() {}
+void TickAllArrivals() {}
+void InvertArrivalTicks() {}
+void ConfirmArrivals() {}
+void ConfirmPickup() {}
+void FindPickups() {}
+void QueryAfterSales() {}
+void AfterSalesPickup() {}
+void ConfirmAfterSalesArrival() {}
+void SubmitAfterSalesNote() {}
+void QueryReport() {}
+void ReportOrderNumberChanged() {}
+void PreviewReport() {}
+void PrintReport() {}
+void FindCustomer() {}
+void CustomerListRightClicked() {}
+void AddCustomer() {}
+void QueryFunds() {}
+void FillSettings() {}
+void ApplySettings() {}
+void OpenCancelledGoodsLink() {}
+void ConfirmCancellation() {}
 
 std::span<const forms::layout::Handler> HandlerTable() {
 #define ORDERDESK_TABLE_ENTRY(name) &name,
@@ -25,6 +70,9 @@ std::span<const forms::layout::Handler> HandlerTable() {
   return kTable;
 }
 
-void InitialiseDesk() { runtime::SetExitHandler(&ExitDesk); }
+void InitialiseDesk() {
+  CreateRunValues();
+  runtime::SetExitHandler(&ExitDesk);
+}
 
 }  // namespace desk

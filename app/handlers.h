@@ -3,8 +3,10 @@
 // window template binds them by their offset in HandlerTable(); the layout
 // source names them, so `grep 添加 app/layout` lands on the binding.
 //
-// Each handler is defined once, in the module of its page; the ones whose
-// page has no module yet are empty and live in handlers.cpp.
+// Each handler is defined once, in the module of its page (app/order_form.cpp,
+// ...); the ones whose page has no module yet are empty, one line each in
+// handlers.cpp. The pages share the run-wide values (run_values.h) and the
+// unit access (desk_units.h).
 #pragma once
 
 #include <span>
