@@ -86,18 +86,24 @@ std::int32_t Ask(std::string_view text, std::uint32_t style) {
   return runtime::MessageBox(runtime::Value::OfText(runtime::Text(text)), style);
 }
 
-runtime::Value Command(std::string_view name, std::initializer_list<runtime::Value> args) {
-  const std::vector<runtime::Value> values(args);
-  std::optional<runtime::Value> result = runtime::CallCommand(name, values);
+runtime::Value Command(std::string_view name, std::span<const runtime::Value> args) {
+  std::optional<runtime::Value> result = runtime::CallCommand(name, args);
   if (!result) runtime::ReportRuntimeError("没有命令："_gbk + runtime::Text(name));
   return std::move(*result);
 }
 
-void ReportFailedWrite(std::string_view what) {
+void ReportFailedWrite(std::string_view what) { ReportFailedWrite(what, store::LastError()); }
+
+void ReportFailedWrite(std::string_view what, int error) {
   runtime::Text text(what);
   text += "没有保存成功，请稍后再试。\r\n数据库提示："_gbk;
-  text += store::ErrorText(store::LastError());
+  text += store::ErrorText(error);
   Ask(text, box::kStop, "保存失败"_gbk);
+}
+
+std::int32_t SelectedRow(UnitName list) {
+  return static_cast<std::int32_t>(
+      Forms().ReadProperty(Ref(list), forms::property::kSelectedRow).NumericValue());
 }
 
 }  // namespace desk

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string_view>
 
 #include "app/layout/windows.h"
@@ -88,11 +89,19 @@ inline void Tell(std::string_view text) { Ask(text); }
 
 // Calls the built-in command `name` with `args`; a command the program does
 // not have is a fault of the program and ends in the runtime error report.
-runtime::Value Command(std::string_view name, std::initializer_list<runtime::Value> args);
+runtime::Value Command(std::string_view name, std::span<const runtime::Value> args);
+inline runtime::Value Command(std::string_view name, std::initializer_list<runtime::Value> args) {
+  return Command(name, std::span<const runtime::Value>(args.begin(), args.size()));
+}
+
+// The selected row of a list view (0-based), -1 when none is selected.
+std::int32_t SelectedRow(UnitName list);
 
 // Reports that a record-store write failed: a stop box titled "保存失败"
 // that names `what` was not saved (GBK, e.g. "订单") and gives the record
-// store's text for its last error. The handler then stops.
+// store's text for `error` (its last error when omitted). The handler then
+// stops.
 void ReportFailedWrite(std::string_view what);
+void ReportFailedWrite(std::string_view what, int error);
 
 }  // namespace desk

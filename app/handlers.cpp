@@ -9,33 +9,12 @@ namespace desk {
 
 // The handlers whose page module is not written yet do nothing. One line
 // each: the module that defines a handler takes its line away.
-void StartUp() {}
 void TabClicked() {}
-void OpenSettingsWindow() {}
 void CopyOrderNumber() {}
 void CopyMarketplaceNumber() {}
 void ViewGoodsLink() {}
 void OpenCancellationWindow() {}
-void ChooseCustomer() {}
 void DeleteCustomer() {}
-void RemarkChanged() {}
-void GoChooseCustomer() {}
-void OrderNumberChanged() {}
-void CustomerNameChanged() {}
-void ContactChanged() {}
-void ImportOrderText() {}
-void FeeChanged() {}
-void UnitPriceChanged() {}
-void QuantityChanged() {}
-void PaidChanged() {}
-void FreightChanged() {}
-void NewOrder() {}
-void AddItem() {}
-void ClearItemBoxes() {}
-void TestLink() {}
-void SaveReceipt() {}
-void PreviewReceipt() {}
-void PrintReceipt() {}
 void QueryByName() {}
 void QueryByOrderNumber() {}
 void QueryByDate() {}
@@ -50,16 +29,10 @@ void QueryAfterSales() {}
 void AfterSalesPickup() {}
 void ConfirmAfterSalesArrival() {}
 void SubmitAfterSalesNote() {}
-void QueryReport() {}
-void ReportOrderNumberChanged() {}
-void PreviewReport() {}
-void PrintReport() {}
 void FindCustomer() {}
 void CustomerListRightClicked() {}
 void AddCustomer() {}
 void QueryFunds() {}
-void FillSettings() {}
-void ApplySettings() {}
 void OpenCancelledGoodsLink() {}
 void ConfirmCancellation() {}
 

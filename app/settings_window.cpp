@@ -1,0 +1,57 @@
+// The settings window "系统设定": the shop name and the order-inquiry number,
+// kept in "配置.ini" and taking effect at once.
+#include "app/desk_units.h"
+#include "app/handlers.h"
+#include "app/order_form.h"
+#include "app/run_values.h"
+#include "platform/gbk.h"
+#include "runtime/system_commands.h"
+
+namespace desk {
+namespace {
+
+using platform::operator""_gbk;
+
+constexpr UnitName kShopNameBox = Settings("店名编辑框");
+constexpr UnitName kInquiryNumberBox = Settings("查询号码编辑框");
+
+runtime::Text SettingsFile() { return ProgramFile("配置.ini"_gbk); }
+
+}  // namespace
+
+void OpenSettingsWindow() {
+  Command("LoadWindow", {UnitValue(kSettingsWindowUnit), {}, runtime::Value::Bool(true)});
+}
+
+void FillSettings() {
+  WriteText(kShopNameBox,
+            runtime::ReadIniItem(SettingsFile(), "店名"_gbk, "店名"_gbk, "代购店"_gbk));
+  WriteText(kInquiryNumberBox, runtime::ReadIniItem(SettingsFile(), "订单查询号码"_gbk,
+                                                    "订单查询号码"_gbk, "888888888"));
+}
+
+void ApplySettings() {
+  if (ReadText(kShopNameBox).empty()) {
+    Ask("请正确输入店名！"_gbk, box::kYesNo);
+    return;
+  }
+  if (ReadText(kInquiryNumberBox).empty()) {
+    Ask("请正确输入订单查询号码！"_gbk, box::kYesNo);
+    return;
+  }
+  ShopName = ReadText(kShopNameBox);
+  InquiryNumber = ReadText(kInquiryNumberBox);
+  WriteText(kMainWindowUnit, ShopName);
+  // A file that cannot be written leaves the new values in force until the
+  // program ends; the assistant is told so rather than finding out at the
+  // next start.
+  const bool name_written = runtime::WriteIniItem(SettingsFile(), "店名"_gbk, "店名"_gbk, ShopName);
+  const bool number_written =
+      runtime::WriteIniItem(SettingsFile(), "订单查询号码"_gbk, "订单查询号码"_gbk, InquiryNumber);
+  if (!name_written || !number_written)
+    Ask("无法写入配置.ini，新的设置只在本次运行中有效，下次启动时仍是原来的设置。"_gbk, box::kStop);
+  SetReceiptCell(1, 1, ShopName);
+  Command("CloseWindow", {UnitValue(kSettingsWindowUnit)});
+}
+
+}  // namespace desk
