@@ -1,10 +1,13 @@
 // The program with its real windows (Qt), and the screenshots of every page.
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <iostream>
 
 #include "app/entry.h"
 #include "app/handlers.h"
 #include "app/layout/windows.h"
+#include "app/program_icon.h"
 #include "gui/print_service.h"
 #include "gui/qt_desktop.h"
 #include "gui/qt_screenshots.h"
@@ -40,11 +43,20 @@ int SaveScreenshots(const CommandLine& line) {
   return 0;
 }
 
+// The window icon is the icon file stored with the program.
+void ShowProgramIcon(QApplication& app) {
+  const auto bytes = ProgramIcon();
+  QPixmap pixmap;
+  if (pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), "ICO"))
+    app.setWindowIcon(QIcon(pixmap));
+}
+
 }  // namespace
 
 int RunWithWindows(int argc, char** argv, const CommandLine& line) {
   QApplication app(argc, argv);
   platform::SetUpApplication(app);
+  ShowProgramIcon(app);
   platform::QtClipboard clipboard;
   platform::QtDialogs dialogs;
   platform::ScopedServices services({nullptr, &clipboard, &dialogs});

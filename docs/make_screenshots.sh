@@ -6,5 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 out=${2:-$(mktemp -d)}
-QT_QPA_PLATFORM=offscreen "$build/app/orderdesk" --dir "$(mktemp -d)" --screenshots "$out"
+QT_QPA_PLATFORM=offscreen tools/start_desk.sh --build "$build" --data "$(mktemp -d)" --screenshots "$out"
 cp "$out/01-main-page1.png" docs/order_page.png
