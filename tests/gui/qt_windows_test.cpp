@@ -10,7 +10,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <sstream>
 
+#include "app/entry.h"
 #include "app/handlers.h"
 #include "app/layout/windows.h"
 #include "app/template_segment.h"
@@ -24,6 +26,8 @@
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
 #include "platform/qt/qt_application.h"
+#include "tests/support/temp_dir.h"
+#include "tools/ldgtool/ldgtool.h"
 
 namespace {
 
@@ -47,6 +51,12 @@ class QtWindows : public ::testing::Test {
  protected:
   QtWindows() : services_({nullptr, nullptr, &dialogs_}) {
     App();
+    // The main window's start-up opens the desk's data files.
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(ldgtool::RunLdgTool({"init", data_.path().string()}, in, out, err), 0);
+    EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(data_.path().string())));
+    desk::RegisterAllCommands();
     forms_ = forms::FormRuntime::FromSegment(desk::WindowTemplateSegment(), desk::HandlerTable(),
                                              desktop_);
     current_ = std::make_unique<forms::ScopedFormRuntime>(*forms_);
@@ -69,6 +79,7 @@ class QtWindows : public ::testing::Test {
     return View(window).WidgetOf(Unit(window, name));
   }
 
+  testing_support::TempDir data_;
   platform::ScriptedDialogs dialogs_;
   platform::ScopedServices services_;
   gui::QtDesktop desktop_;
@@ -124,13 +135,16 @@ TEST_F(QtWindows, TypingGoesThroughTheInputModeAndProgramWritesShow) {
   forms_->LoadWindow(kMainWindow, 0, false);
   desktop_.WidgetOf(*forms_->FindWindow(kMainWindow))->show();
   auto* quantity = qobject_cast<QLineEdit*>(Widget(kMainWindow, "商品数量"));
+  quantity->selectAll();
   QTest::keyClicks(quantity, "12a3");
   auto& box = dynamic_cast<forms::EditBox&>(Unit(kMainWindow, "商品数量"));
   EXPECT_EQ(box.content(), "123");
   EXPECT_EQ(quantity->text(), QStringLiteral("123"));
-  forms_->WriteProperty(box.ref(), forms::property::kContent,
+  auto& goods = dynamic_cast<forms::EditBox&>(Unit(kMainWindow, "商品名称"));
+  forms_->WriteProperty(goods.ref(), forms::property::kContent,
                         runtime::Value::OfText(platform::Utf8ToGbk("七")));
-  EXPECT_EQ(quantity->text(), QString::fromUtf8("七"));
+  EXPECT_EQ(qobject_cast<QLineEdit*>(Widget(kMainWindow, "商品名称"))->text(),
+            QString::fromUtf8("七"));
   forms_->WriteProperty(Unit(kMainWindow, "全选").ref(), forms::property::kDisabled,
                         runtime::Value::Bool(false));
   EXPECT_TRUE(Widget(kMainWindow, "全选")->isEnabled());
