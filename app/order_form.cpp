@@ -161,7 +161,7 @@ void DrawItem(double now) {
   ReceiptCommand("DataSrcInsertRows", {Int(r), Int(1)});
   ReceiptCommand("DataSrcSetBorders", {Int(5), Int(1), Int(r + 1), Int(8), Int(0x3F)});
   ReceiptCommand("DataSrcSetCellAttribute", {Int(5), Int(3), Int(r), Int(8), Int(5)});
-  SetReceiptCell(r, 1, LeadingBytes(ReadText(kGoodsName), kReceiptNameBytes));
+  SetReceiptCell(r, 1, platform::LeadingBytes(ReadText(kGoodsName), kReceiptNameBytes));
   SetReceiptCell(r, 2, ReadText(kQuantity));
   SetReceiptCell(r, 3, ReadText(kReceivable));
   SetReceiptCell(r, 4, ReadText(kPaid));
@@ -183,16 +183,6 @@ void DrawItem(double now) {
 }
 
 }  // namespace
-
-std::string_view LeadingBytes(std::string_view text, std::size_t limit) {
-  std::size_t end = 0;
-  while (end < text.size()) {
-    const std::size_t next = end + platform::CharLength(text, end);
-    if (next > limit) break;
-    end = next;
-  }
-  return text.substr(0, end);
-}
 
 void SetReceiptCell(std::int32_t row, std::int32_t column, std::string_view text) {
   ReceiptCommand("DataSrcSetCellText", {Int(row), Int(column), Value::OfText(runtime::Text(text))});

@@ -21,8 +21,4 @@ void ResetOrderForm();
 // remark and receipt are kept.
 void ClearOrderItemBoxes();
 
-// The first bytes of `text`, at most `limit`, never ending in half a
-// double-byte character (GBK).
-std::string_view LeadingBytes(std::string_view text, std::size_t limit);
-
 }  // namespace desk

@@ -117,9 +117,16 @@ void QueryListRightClicked() {
   ShowPopupMenu("右击弹出的菜单");
 }
 
-void CopyOrderNumber() { runtime::SetClipboardText(SelectedCell(kOrderNumberColumn)); }
+// Without a selected order there is nothing to copy, and the clipboard keeps
+// what it holds.
+void CopyCell(int column) {
+  const Text cell = SelectedCell(column);
+  if (!cell.empty()) runtime::SetClipboardText(cell);
+}
 
-void CopyMarketplaceNumber() { runtime::SetClipboardText(SelectedCell(kMarketplaceColumn)); }
+void CopyOrderNumber() { CopyCell(kOrderNumberColumn); }
+
+void CopyMarketplaceNumber() { CopyCell(kMarketplaceColumn); }
 
 void ViewGoodsLink() { platform::Current().dialogs->OpenWebPage(SelectedCell(kLinkColumn)); }
 

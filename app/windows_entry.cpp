@@ -1,17 +1,20 @@
 // The program with its real windows (Qt), and the screenshots of every page.
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <iostream>
 
 #include "app/entry.h"
 #include "app/handlers.h"
 #include "app/layout/windows.h"
+#include "app/program_icon.h"
+#include "gui/print_service.h"
+#include "gui/qt_desktop.h"
+#include "gui/qt_screenshots.h"
 #include "platform/headless/headless.h"
-#include "platform/qt/print_service.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_screenshots.h"
 #include "runtime/error_report.h"
 
 namespace desk {
@@ -23,14 +26,14 @@ namespace {
 int SaveScreenshots(const CommandLine& line) {
   platform::ScriptedDialogs dialogs;
   platform::ScopedServices quiet({nullptr, nullptr, &dialogs});
-  platform::QtDesktop desktop;
+  gui::QtDesktop desktop;
   auto forms = ReadWindowTemplate(desktop);
   forms::ScopedFormRuntime current(*forms);
   desktop.SetRuntime(forms.get());
   InitialiseDesk();
   forms->LoadStartWindow(layout::kMainWindow);
   std::string error;
-  auto files = platform::SaveScreenshots(*forms, desktop, line.screenshots, error);
+  auto files = gui::SaveScreenshots(*forms, desktop, line.screenshots, error);
   forms->CloseAll();
   if (files.empty()) {
     std::cerr << "orderdesk: " << (error.empty() ? "no window to show" : error) << '\n';
@@ -40,18 +43,27 @@ int SaveScreenshots(const CommandLine& line) {
   return 0;
 }
 
+// The window icon is the icon file stored with the program.
+void ShowProgramIcon(QApplication& app) {
+  const auto bytes = ProgramIcon();
+  QPixmap pixmap;
+  if (pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), "ICO"))
+    app.setWindowIcon(QIcon(pixmap));
+}
+
 }  // namespace
 
 int RunWithWindows(int argc, char** argv, const CommandLine& line) {
   QApplication app(argc, argv);
   platform::SetUpApplication(app);
+  ShowProgramIcon(app);
   platform::QtClipboard clipboard;
   platform::QtDialogs dialogs;
   platform::ScopedServices services({nullptr, &clipboard, &dialogs});
   if (!line.screenshots.empty()) return SaveScreenshots(line);
-  platform::QtPrintService printing;
+  gui::QtPrintService printing;
   report::ScopedBindings print_with_windows({nullptr, &printing});
-  platform::QtDesktop desktop;
+  gui::QtDesktop desktop;
   auto forms = ReadWindowTemplate(desktop);
   forms::ScopedFormRuntime current(*forms);
   desktop.SetRuntime(forms.get());

@@ -15,9 +15,9 @@
 #include "forms/form_runtime.h"
 #include "forms/headless_desktop.h"
 #include "forms/units/list_view.h"
+#include "gui/qt_desktop.h"
+#include "gui/qt_window_view.h"
 #include "platform/gbk.h"
-#include "platform/qt/qt_desktop.h"
-#include "platform/qt/qt_window_view.h"
 
 namespace {
 
@@ -50,12 +50,12 @@ void BM_FillHeadless(benchmark::State& state) {
 BENCHMARK(BM_FillHeadless)->Unit(benchmark::kMillisecond);
 
 void BM_FillShownInQt(benchmark::State& state) {
-  platform::QtDesktop desktop;
+  gui::QtDesktop desktop;
   auto forms =
       forms::FormRuntime::FromSegment(desk::WindowTemplateSegment(), desk::HandlerTable(), desktop);
   forms::ListView& list = ArrivalList(*forms);
   forms::Window& window = *forms->FindWindow(desk::layout::kMainWindow);
-  auto& view = dynamic_cast<platform::QtWindowView&>(*window.view());
+  auto& view = dynamic_cast<gui::QtWindowView&>(*window.view());
   auto* table = qobject_cast<QTableView*>(view.WidgetOf(list));
   list.window().runtime().WriteProperty(
       window.FindUnitByName(platform::Utf8ToGbk("选择夹1"))->ref(), 12, runtime::Value::Int(2));

@@ -57,6 +57,10 @@ Unit& Unit::InputMode(int mode) {
   edit_.input_mode = mode;
   return *this;
 }
+Unit& Unit::MaxLength(int bytes) {
+  edit_.max_length = bytes;
+  return *this;
+}
 Unit& Unit::TextColour(std::int32_t colour) {
   edit_.text_colour = colour;
   return *this;

@@ -71,6 +71,8 @@ class Unit {
   Unit& MultiLine();
   Unit& VerticalScrollBar();
   Unit& InputMode(int mode);
+  // The most bytes the box holds (0 = no limit).
+  Unit& MaxLength(int bytes);
   Unit& TextColour(std::int32_t colour);
   Unit& Background(std::int32_t colour);
   // List views.

@@ -1,7 +1,7 @@
 // What the form runtime needs from a window system: a view that mirrors each
 // loaded window, pop-up menus, posted work and the message loop. The headless
 // desktop (headless_desktop.h) has no views and takes its user actions from a
-// script; the Qt desktop (platform/qt/) shows real windows.
+// script; the Qt desktop (gui/) shows real windows.
 #pragma once
 
 #include <cstdint>

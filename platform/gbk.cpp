@@ -96,4 +96,14 @@ const std::string& operator""_gbk(const char* utf8, std::size_t length) {
   return it->second;
 }
 
+std::string_view LeadingBytes(std::string_view text, std::size_t limit) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const std::size_t next = end + CharLength(text, end);
+    if (next > limit) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
+
 }  // namespace platform

@@ -22,6 +22,10 @@ inline std::size_t CharLength(std::string_view text, std::size_t pos) {
   return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
 }
 
+// The first bytes of `text`, at most `limit` of them, never ending in half
+// a double-byte character.
+std::string_view LeadingBytes(std::string_view text, std::size_t limit);
+
 // ASCII letters folded to lower case; bytes of double-byte characters are
 // left alone (their trail bytes may look like letters).
 std::string FoldCase(std::string_view gbk);

@@ -9,6 +9,13 @@ using namespace forms::layout;
 
 namespace {
 
+// Boxes whose text is stored in a ledger text field take no more bytes than
+// the field holds (see ldgtool's field lists): order numbers, names and
+// contacts 40, goods names 200, web addresses 400.
+constexpr int kShortTextField = 40;
+constexpr int kGoodsNameField = 200;
+constexpr int kLongTextField = 400;
+
 Page OrderPage() {
   return {"代购下单",
           {
@@ -17,10 +24,15 @@ Page OrderPage() {
               Button("选择客户", "选择客户", {433, 32, 62, 24}).OnClicked(&GoChooseCustomer),
               Label("标签3", "联系方法：", {513, 32, 63, 24}),
               EditBox("代购单号_编辑框", {105, 33, 152, 24})
+                  .MaxLength(kShortTextField)
                   .Background(kLightYellow)
                   .OnContentChanged(&OrderNumberChanged),
-              EditBox("客户姓名", {344, 34, 80, 20}).OnContentChanged(&CustomerNameChanged),
-              EditBox("联系方法", {576, 34, 152, 20}).OnContentChanged(&ContactChanged),
+              EditBox("客户姓名", {344, 34, 80, 20})
+                  .MaxLength(kShortTextField)
+                  .OnContentChanged(&CustomerNameChanged),
+              EditBox("联系方法", {576, 34, 152, 20})
+                  .MaxLength(kShortTextField)
+                  .OnContentChanged(&ContactChanged),
               GroupBox("分组框12", "备注", {608, 80, 120, 112},
                        {
                            EditBox("备注编辑框", {8, 16, 104, 88})
@@ -29,7 +41,7 @@ Page OrderPage() {
                        }),
               Label("标签4", "商品淘宝单号：", {17, 81, 80, 24}),
               Label("标签6", "代购手续费：", {351, 81, 72, 24}),
-              EditBox("淘宝单号", {104, 83, 152, 20}),
+              EditBox("淘宝单号", {104, 83, 152, 20}).MaxLength(kShortTextField),
               Button("获得订单信息", "获得订单信息", {272, 83, 48, 32}).OnClicked(&ImportOrderText),
               EditBox("手续费", {432, 83, 64, 20})
                   .InputMode(input::kDouble)
@@ -37,7 +49,7 @@ Page OrderPage() {
               Label("商品名称标签", "商品名称：", {41, 106, 56, 24}),
               Label("标签9", "应收款：", {375, 106, 48, 24}),
               Label("应收款", "应收款", {432, 106, 160, 24}),
-              EditBox("商品名称", {104, 108, 151, 20}),
+              EditBox("商品名称", {104, 108, 151, 20}).MaxLength(kGoodsNameField),
               Label("标签5", "商品单价：", {40, 132, 56, 24}),
               Label("标签18", "质保：", {185, 132, 39, 24}),
               EditBox("商品单价", {104, 134, 64, 20})
@@ -68,7 +80,7 @@ Page OrderPage() {
               Button("重新填写", "重新填写", {632, 208, 64, 32}).OnClicked(&ClearItemBoxes),
               Label("标签34", "商品链接：", {40, 211, 56, 24}),
               Button("链接测试按钮", "链接\r\n测试", {181, 212, 48, 36}).OnClicked(&TestLink),
-              EditBox("商品链接", {104, 213, 72, 20}),
+              EditBox("商品链接", {104, 213, 72, 20}).MaxLength(kLongTextField),
               Label("大写1", "人民币大写：", {240, 214, 162, 24}),
               Provider("下单通用提供者", {624, 224, 26, 26}).Hidden(),
               Grid("表格1", {14, 256, 720, 224}, "下单数据源"),

@@ -1,6 +1,7 @@
 #include "forms/units/edit_box.h"
 
 #include "forms/units/input_mode.h"
+#include "platform/gbk.h"
 
 namespace forms {
 
@@ -11,14 +12,21 @@ EditBox::EditBox(Window& window, const UnitRecord& record)
 
 bool EditBox::read_only() const { return settings_.input_mode == kReadOnlyMode; }
 
+Text EditBox::WithinLimit(Text text) const {
+  if (settings_.max_length > 0)
+    text.resize(
+        platform::LeadingBytes(text, static_cast<std::size_t>(settings_.max_length)).size());
+  return text;
+}
+
 void EditBox::SetContent(Text content) {
-  content_ = std::move(content);
+  content_ = WithinLimit(std::move(content));
   Notify(Change::kText);
   if (!multi_line()) Raise(event::kContentChanged);
 }
 
 void EditBox::Type(const Text& typed) {
-  content_ = FilterTyped(settings_.input_mode, typed);
+  content_ = WithinLimit(FilterTyped(settings_.input_mode, typed));
   Notify(Change::kText);
   Raise(event::kContentChanged);
 }

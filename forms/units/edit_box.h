@@ -17,7 +17,9 @@ class EditBox : public Unit {
   bool read_only() const;
 
   // The program sets the content: a single-line box raises ContentChanged
-  // before this returns, a multi-line one raises nothing.
+  // before this returns, a multi-line one raises nothing. Like what is typed,
+  // it is cut to the box's maximum length, so the box never holds more than
+  // the data field its text is stored in.
   void SetContent(Text content);
 
   // The user replaces the content by `typed`; characters the input mode
@@ -33,6 +35,8 @@ class EditBox : public Unit {
   WriteResult WriteOwn(int number, const runtime::Value& value) override;
 
  private:
+  Text WithinLimit(Text text) const;
+
   EditBoxSettings settings_;
   Text content_;
 };
