@@ -573,6 +573,21 @@ ErrorNumber Database::ScanRecords(std::int32_t start, ScanLocks locks, const Rec
   return result != error::kOk ? result : unlocked;
 }
 
+ErrorNumber Database::ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit) {
+  const std::int32_t remembered = cursor_;
+  const std::uint8_t* outer_image = image_;
+  ScopeExit restore{[&] {
+    image_ = outer_image;
+    cursor_ = remembered;
+  }};
+  return ScanRecords(0, ScanLocks::kBatch,
+                     [&](std::int32_t index, std::span<const std::uint8_t> record) {
+                       cursor_ = index;
+                       image_ = record.data();
+                       return visit(index);
+                     });
+}
+
 bool Database::TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer) {
   const std::uint64_t from = RecordOffset(first);
   const std::uint64_t to = RecordOffset(first + n - 1) + 1;

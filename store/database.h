@@ -144,6 +144,10 @@ class Database {
   // error at exactly the record where it is met, after every record before
   // it was visited. The cursor is left alone.
   ErrorNumber ScanRecords(std::int32_t start, ScanLocks locks, const RecordVisitor& visit);
+  // ScanRecords with batched locks from the first record, each record
+  // being the current record while it is visited: the cursor is on it and
+  // ReadField reads it from memory. The cursor is put back afterwards.
+  ErrorNumber ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit);
   // Field `field` (0-based) of a record's bytes as ScanRecords hands them
   // over; on failure `out` is the field's blank value.
   ErrorNumber FieldOfRecord(std::span<const std::uint8_t> record, std::size_t field,

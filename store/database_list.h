@@ -79,6 +79,10 @@ class DatabaseList {
   // needs from the bytes it is given (Database::FieldOfRecord and
   // TextOfRecord); the cursor does not move.
   bool ScanRecords(const Database::RecordVisitor& visit);
+  // The same pass with each record current while `visit` runs, so that
+  // ReadField and GetRecordNumber give that record, read from memory; the
+  // cursor is put back afterwards.
+  bool ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit);
 
   // The current database, or nullptr.
   Database* current();

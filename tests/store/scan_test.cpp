@@ -89,6 +89,19 @@ TEST_F(ScanTest, HandsOverEveryRecordInOrderWithItsFieldsAndStopsWhenAsked) {
   EXPECT_EQ(visits, 42);
 }
 
+TEST_F(ScanTest, EachRecordIsTheCurrentRecordWhileVisitedAndTheCursorComesBack) {
+  std::int32_t visits = 0;
+  EXPECT_TRUE(list_.ScanAsCurrent([&](std::int32_t index) {
+    EXPECT_EQ(list_.GetRecordNumber(), index + 1);
+    EXPECT_EQ(list_.ReadField(Value::Int(1)), Value::OfText("n" + std::to_string(index)));
+    EXPECT_EQ(list_.ReadField(Value::Int(2)), Value::Int(index));
+    return ++visits < 100;
+  }));
+  EXPECT_EQ(visits, 100);
+  EXPECT_EQ(list_.GetRecordNumber(), 5);
+  EXPECT_EQ(list_.ReadField(Value::Int(1)), Value::OfText("n4"));  // from the file again
+}
+
 TEST_F(ScanTest, AFullTextFieldReadsAsItsWholeWidth) {
   list_.GoTo(1);
   ASSERT_TRUE(list_.WriteField(Value::Int(1), Value::OfText("abcdefghijklmnop")));
