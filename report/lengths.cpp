@@ -7,8 +7,14 @@ namespace report {
 std::string MillimetreText(std::int32_t tenths) {
   const std::int64_t value = tenths;
   const std::int64_t magnitude = value < 0 ? -value : value;
-  std::string text = (value < 0 ? "-" : "") + std::to_string(magnitude / 10);
-  if (magnitude % 10 != 0) text += "." + std::to_string(magnitude % 10);
+  // Appended piece by piece: a literal joined to a temporary string trips
+  // a false overlap warning in some optimising compilers.
+  std::string text = value < 0 ? "-" : "";
+  text += std::to_string(magnitude / 10);
+  if (magnitude % 10 != 0) {
+    text += '.';
+    text += std::to_string(magnitude % 10);
+  }
   return text;
 }
 

@@ -16,8 +16,13 @@ namespace {
 using platform::operator""_gbk;
 using runtime::Value;
 
-// Records moved per read by purges and condition deletes.
+// Records moved per read by purges and condition deletes, and the most a
+// scan reads at once.
 constexpr std::int32_t kBatchBytes = 163840;
+// A scan's first batch: a search that finds the record it starts on, as a
+// repeated search does, reads little more than that record; later batches
+// double up to kBatchBytes.
+constexpr std::int32_t kFirstScanBatch = 8;
 // How long reading the record count waits for another process's header lock.
 constexpr std::uint32_t kNoWait = 0;
 constexpr int kPasswordAttempts = 3;
@@ -242,12 +247,12 @@ ErrorNumber Database::UnlockHeader() {
 }
 
 ErrorNumber Database::LockRecord(std::int32_t index) {
-  if (lock_depth_ > 0) return error::kOk;
+  if (lock_depth_ > 0 || batch_.Covers(index)) return error::kOk;
   return locks_.Lock(file_, RecordOffset(index), LockWait{waiting_, kNoWait});
 }
 
 ErrorNumber Database::UnlockRecord(std::int32_t index) {
-  if (lock_depth_ > 0) return error::kOk;
+  if (lock_depth_ > 0 || batch_.Covers(index)) return error::kOk;
   return locks_.Unlock(file_, RecordOffset(index));
 }
 
@@ -326,14 +331,8 @@ ErrorNumber Database::DecodeStored(const FieldDescriptor& field,
 ErrorNumber Database::ReadField(std::size_t field, Value& out) {
   const FieldDescriptor& f = fields_[field];
   out = BlankValue(f.type);
-  if (image_ != nullptr) {
-    if (!FitsInRecord(f)) return error::kReadFieldFailed;
-    std::span<const std::uint8_t> stored(image_->data() + f.offset,
-                                         static_cast<std::size_t>(f.StoredWidth()));
-    ErrorNumber result = DecodeStored(f, stored, out);
-    if (result != error::kOk) out = BlankValue(f.type);
-    return result;
-  }
+  if (image_ != nullptr)
+    return FieldOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field, out);
   if (cursor_ < 0) return error::kNoCurrentRecord;
   return ReadFieldOf(cursor_, field, out);
 }
@@ -505,54 +504,151 @@ ErrorNumber Database::DeleteCurrent() {
 
 ErrorNumber Database::FindRecord(const Value& condition, bool& found) {
   found = false;
-  ErrorNumber result = LockHeader(kNoWait);
-  if (result != error::kOk) return result;
   const std::int32_t remembered = cursor_;
-  std::int32_t count = 0;
-  result = ReadCount4(count);
-  const std::int32_t start = std::max(0, cursor_);
-  if (result != error::kOk || count <= 0 || start >= count) {
-    ErrorNumber unlocked = UnlockHeader();
-    return result != error::kOk ? result : unlocked;
-  }
-
-  std::vector<std::uint8_t> record(static_cast<std::size_t>(record_size_));
-  const std::vector<std::uint8_t>* outer_image = image_;
-  image_ = &record;
-  std::int32_t held = -1, hit = -1;
+  const std::uint8_t* outer_image = image_;
+  std::int32_t hit = -1;
+  ErrorNumber result = error::kOk;
   {
     ScopeExit restore{[&] {
       image_ = outer_image;
       cursor_ = remembered;
     }};
-    for (std::int32_t i = start; i < count; ++i) {
-      cursor_ = i;
-      result = LockRecord(i);
-      if (result != error::kOk) break;
-      held = i;
-      result = ReadExactly(file_, RecordOffset(i), record, error::kReadRecordFailed);
-      if (result != error::kOk) break;
-      if (ConditionHolds(condition)) {
-        hit = i;
-        break;
-      }
-      held = -1;
-      result = UnlockRecord(i);
-      if (result != error::kOk) break;
-    }
+    // The condition may take any time, so only the record under test is
+    // locked while it runs.
+    result = ScanRecords(std::max(0, cursor_), ScanLocks::kOneRecord,
+                         [&](std::int32_t index, std::span<const std::uint8_t> record) {
+                           cursor_ = index;
+                           image_ = record.data();
+                           if (!ConditionHolds(condition)) return true;
+                           hit = index;
+                           return false;
+                         });
   }
-  if (held >= 0) {
-    ErrorNumber unlocked = UnlockRecord(held);
-    if (result == error::kOk) result = unlocked;
-  }
-  ErrorNumber unlocked = UnlockHeader();
-  if (result == error::kOk) result = unlocked;
   if (result != error::kOk) return result;
   if (hit >= 0) {
     cursor_ = hit;
     found = true;
   }
   return error::kOk;
+}
+
+ErrorNumber Database::ScanRecords(std::int32_t start, ScanLocks locks, const RecordVisitor& visit) {
+  ErrorNumber result = LockHeader(kNoWait);
+  if (result != error::kOk) return result;
+  std::int32_t count = 0;
+  result = ReadCount4(count);
+  start = std::max(0, start);
+  const std::int32_t most = std::max(1, kBatchBytes / record_size_);
+  std::int32_t batch = std::min(most, kFirstScanBatch);
+  std::vector<std::uint8_t> buffer;
+  const auto size = static_cast<std::size_t>(record_size_);
+  bool stopped = false;
+  // Without record locks (a sharing mode that keeps others out, or inside
+  // the whole-database lock) nobody else can write, and batches are safe
+  // for any visit.
+  if (result == error::kOk && locks == ScanLocks::kOneRecord && lock_depth_ == 0 && start < count) {
+    result = WalkOneByOne(start, count - start, visit, stopped);
+    stopped = true;
+  }
+  for (std::int32_t first = start; result == error::kOk && !stopped && first < count;
+       batch = std::min(most, batch * 2)) {
+    const std::int32_t n = std::min(batch, count - first);
+    const std::int32_t at = first;
+    first += n;
+    if (!TakeBatch(at, n, buffer)) {
+      result = WalkOneByOne(at, n, visit, stopped);
+      continue;
+    }
+    const LockedBatch outer = batch_;
+    {
+      ScopeExit restore{[&] { batch_ = outer; }};
+      batch_ = {at, at + n};
+      for (std::int32_t j = 0; j < n && !stopped; ++j)
+        stopped =
+            !visit(at + j, std::span(buffer).subspan(static_cast<std::size_t>(j) * size, size));
+    }
+    result = ReleaseBatch(at, n);
+  }
+  ErrorNumber unlocked = UnlockHeader();
+  return result != error::kOk ? result : unlocked;
+}
+
+ErrorNumber Database::ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit) {
+  const std::int32_t remembered = cursor_;
+  const std::uint8_t* outer_image = image_;
+  ScopeExit restore{[&] {
+    image_ = outer_image;
+    cursor_ = remembered;
+  }};
+  return ScanRecords(0, ScanLocks::kBatch,
+                     [&](std::int32_t index, std::span<const std::uint8_t> record) {
+                       cursor_ = index;
+                       image_ = record.data();
+                       return visit(index);
+                     });
+}
+
+bool Database::TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer) {
+  const std::uint64_t from = RecordOffset(first);
+  const std::uint64_t to = RecordOffset(first + n - 1) + 1;
+  if (lock_depth_ == 0) {
+    // A byte this process already holds must stay held after the batch is
+    // released; such a batch goes record by record through the registry.
+    if (locks_.HoldsAnyIn(from, to)) return false;
+    if (LockRange(file_, from, to - from, LockWait{waiting_, kNoWait}) != error::kOk) return false;
+  }
+  buffer.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(record_size_));
+  if (file_.ReadExactly(from, buffer) == platform::FileError::kNone) return true;
+  ReleaseBatch(first, n);
+  return false;
+}
+
+ErrorNumber Database::ReleaseBatch(std::int32_t first, std::int32_t n) {
+  if (lock_depth_ > 0) return error::kOk;
+  const std::uint64_t from = RecordOffset(first);
+  platform::FileError result = file_.Unlock(from, RecordOffset(first + n - 1) + 1 - from);
+  if (result == platform::FileError::kNone) return error::kOk;
+  ErrorNumber number = LockErrorNumber(result);
+  return number == error::kLockFailed ? error::kUnlockFailed : number;
+}
+
+ErrorNumber Database::WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,
+                                   bool& stopped) {
+  std::vector<std::uint8_t> record(static_cast<std::size_t>(record_size_));
+  for (std::int32_t i = first; i < first + n; ++i) {
+    ErrorNumber result = LockRecord(i);
+    if (result != error::kOk) return result;
+    result = ReadExactly(file_, RecordOffset(i), record, error::kReadRecordFailed);
+    if (result == error::kOk) stopped = !visit(i, record);
+    ErrorNumber unlocked = UnlockRecord(i);
+    if (result == error::kOk) result = unlocked;
+    if (result != error::kOk || stopped) return result;
+  }
+  return error::kOk;
+}
+
+ErrorNumber Database::FieldOfRecord(std::span<const std::uint8_t> record, std::size_t field,
+                                    Value& out) {
+  const FieldDescriptor& f = fields_[field];
+  out = BlankValue(f.type);
+  if (!FitsInRecord(f)) return error::kReadFieldFailed;
+  ErrorNumber result = DecodeStored(
+      f,
+      record.subspan(static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.StoredWidth())),
+      out);
+  if (result != error::kOk) out = BlankValue(f.type);
+  return result;
+}
+
+std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint8_t> record,
+                                                       std::size_t field) const {
+  const FieldDescriptor& f = fields_[field];
+  if (f.type != FieldType::kText || !FitsInRecord(f)) return std::nullopt;
+  const char* text = reinterpret_cast<const char*>(record.data()) + f.offset;
+  const auto width = static_cast<std::size_t>(f.StoredWidth());
+  const void* end = std::memchr(text, 0, width);
+  return std::string_view(
+      text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : width);
 }
 
 ErrorNumber Database::DeleteWhere(const Value& condition) {
@@ -564,9 +660,7 @@ ErrorNumber Database::DeleteWhere(const Value& condition) {
   const std::int32_t batch = std::max(1, kBatchBytes / record_size_);
   const auto size = static_cast<std::size_t>(record_size_);
   std::vector<std::uint8_t> buffer;
-  std::vector<std::uint8_t> record(size);
-  const std::vector<std::uint8_t>* outer_image = image_;
-  image_ = &record;
+  const std::uint8_t* outer_image = image_;
   {
     ScopeExit restore{[&] {
       image_ = outer_image;
@@ -579,7 +673,7 @@ ErrorNumber Database::DeleteWhere(const Value& condition) {
       for (std::int32_t j = 0; result == error::kOk && j < n; ++j) {
         cursor_ = first + j;
         const std::uint8_t* bytes = buffer.data() + static_cast<std::size_t>(j) * size;
-        std::copy(bytes, bytes + size, record.begin());
+        image_ = bytes;
         if (!ConditionHolds(condition)) continue;
         const std::int32_t serial = LoadI32(bytes);
         if (serial <= 0) continue;

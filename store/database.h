@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,6 +119,44 @@ class Database {
   // holds; `found` false (cursor unchanged) when there is none.
   ErrorNumber FindRecord(const runtime::Value& condition, bool& found);
 
+  // Called with a record's index and bytes; false stops the walk there.
+  using RecordVisitor =
+      std::function<bool(std::int32_t index, std::span<const std::uint8_t> record)>;
+  // How a walk holds record locks while it visits.
+  enum class ScanLocks {
+    // One record at a time: its lock is taken, the record read, visited and
+    // released before the next. For visits that may take any time, such as
+    // a search's condition, which can do anything.
+    kOneRecord,
+    // Records are read in batches of about 160 KB whose record locks are
+    // taken with one lock call over the batch and held while the batch is
+    // visited. The bytes locked are the records' first bytes and those
+    // between them, which nobody locks alone; so a batch conflicts with the
+    // same locks of others as its records' own locks do, only for the
+    // batch's time. For visits that only look at the bytes in memory.
+    kBatch,
+  };
+  // Walks the records from index `start` to the last one as the file counts
+  // them now, in order, holding the header lock for the whole walk (so
+  // nobody appends meanwhile) and each record's lock while it is visited.
+  // A batch that cannot be locked or read whole is walked one record at a
+  // time instead, so a conflict or a short read ends the walk with its
+  // error at exactly the record where it is met, after every record before
+  // it was visited. The cursor is left alone.
+  ErrorNumber ScanRecords(std::int32_t start, ScanLocks locks, const RecordVisitor& visit);
+  // ScanRecords with batched locks from the first record, each record
+  // being the current record while it is visited: the cursor is on it and
+  // ReadField reads it from memory. The cursor is put back afterwards.
+  ErrorNumber ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit);
+  // Field `field` (0-based) of a record's bytes as ScanRecords hands them
+  // over; on failure `out` is the field's blank value.
+  ErrorNumber FieldOfRecord(std::span<const std::uint8_t> record, std::size_t field,
+                            runtime::Value& out);
+  // The stored text of text field `field` of a record's bytes, up to its
+  // first 0 byte, without copying it; nullopt for a field of another type.
+  std::optional<std::string_view> TextOfRecord(std::span<const std::uint8_t> record,
+                                               std::size_t field) const;
+
   // Pushes what was written to the storage device.
   ErrorNumber Flush();
 
@@ -144,6 +183,14 @@ class Database {
   ErrorNumber DecodeStored(const FieldDescriptor& field, std::span<const std::uint8_t> stored,
                            runtime::Value& out);
   ErrorNumber ReadFieldLocked(std::int32_t index, std::size_t field, runtime::Value& out);
+  // Takes the locks of records [first, first + n) with one lock call and
+  // reads them into `buffer` with one read; false, with nothing held, when
+  // either cannot be done.
+  bool TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer);
+  ErrorNumber ReleaseBatch(std::int32_t first, std::int32_t n);
+  // Visits records [first, first + n) one lock and one read at a time.
+  ErrorNumber WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,
+                           bool& stopped);
   // Overwrites records [from, to) with blank records marked deleted.
   ErrorNumber BlankOut(std::int32_t from, std::int32_t to,
                        const std::vector<std::int32_t>& serials);
@@ -162,8 +209,17 @@ class Database {
   std::uint64_t data_start_ = 0;
   std::int32_t cursor_ = 0;
   std::unique_ptr<LongValueFile> long_values_;
-  // The record under test while a scan evaluates its condition.
-  const std::vector<std::uint8_t>* image_ = nullptr;
+  // The record under test while a scan evaluates its condition
+  // (record_size_ bytes).
+  const std::uint8_t* image_ = nullptr;
+  // Records [first, end) whose locks a scan holds with one batch lock; the
+  // record locks inside it are already held.
+  struct LockedBatch {
+    std::int32_t first = 0;
+    std::int32_t end = 0;
+    bool Covers(std::int32_t index) const { return index >= first && index < end; }
+  };
+  LockedBatch batch_;
   platform::Waiting* waiting_ = nullptr;
 };
 

@@ -218,6 +218,20 @@ bool DatabaseList::FindRecord(const Value& condition) {
   return result == error::kOk && found;
 }
 
+bool DatabaseList::ScanRecords(const Database::RecordVisitor& visit) {
+  last_error = error::kOk;
+  Database* db = current();
+  if (db == nullptr) return Finish(error::kNoCurrentDatabase);
+  return Finish(db->ScanRecords(0, Database::ScanLocks::kBatch, visit));
+}
+
+bool DatabaseList::ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit) {
+  last_error = error::kOk;
+  Database* db = current();
+  if (db == nullptr) return Finish(error::kNoCurrentDatabase);
+  return Finish(db->ScanAsCurrent(visit));
+}
+
 // ---- Fields ----
 
 std::optional<std::size_t> DatabaseList::ResolveField(Database& db, const Value& field) {

@@ -73,6 +73,16 @@ class DatabaseList {
   runtime::Value ReadField(const runtime::Value& field);
   bool WriteField(const runtime::Value& field, const runtime::Value& value);
   bool FindRecord(const runtime::Value& condition);
+  // One pass over the current database from its first record, for work
+  // that only looks at each record in memory, such as filling a list: see
+  // Database::ScanRecords with batched locks. `visit` reads the fields it
+  // needs from the bytes it is given (Database::FieldOfRecord and
+  // TextOfRecord); the cursor does not move.
+  bool ScanRecords(const Database::RecordVisitor& visit);
+  // The same pass with each record current while `visit` runs, so that
+  // ReadField and GetRecordNumber give that record, read from memory; the
+  // cursor is put back afterwards.
+  bool ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit);
 
   // The current database, or nullptr.
   Database* current();

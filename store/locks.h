@@ -35,6 +35,11 @@ class LockRegistry {
   // -29 when the byte is not held.
   ErrorNumber Unlock(CipherFile& file, std::uint64_t offset);
   bool Holds(std::uint64_t offset) const { return nesting_.count(offset) != 0; }
+  // True when a held byte lies in [from, to).
+  bool HoldsAnyIn(std::uint64_t from, std::uint64_t to) const {
+    auto it = nesting_.lower_bound(from);
+    return it != nesting_.end() && it->first < to;
+  }
   // The held bytes, in ascending order.
   std::vector<std::uint64_t> HeldOffsets() const;
 

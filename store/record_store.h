@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "runtime/value.h"
@@ -43,6 +44,12 @@ inline bool WriteField(std::int32_t field, const runtime::Value& value) {
 }
 inline bool FindRecord(const runtime::Condition& condition) {
   return Databases().FindRecord(runtime::Value::OfCondition(condition));
+}
+
+// One pass over the current database with each record current in turn
+// (DatabaseList::ScanAsCurrent).
+inline bool ScanAsCurrent(const std::function<bool(std::int32_t index)>& visit) {
+  return Databases().ScanAsCurrent(visit);
 }
 
 }  // namespace store

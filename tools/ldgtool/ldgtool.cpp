@@ -213,7 +213,8 @@ class Tool {
                << ": error " << result << ": " << Utf8(store::ErrorText(result)) << "\n";
           status = kFailed;
         }
-        line += "\t" + FormatCell(value, db.fields()[i].type);
+        line += '\t';
+        line += FormatCell(value, db.fields()[i].type);
       }
       out_ << line << "\n";
     }
