@@ -56,6 +56,10 @@ Driver::Driver(std::ostream& out)
   });
   clipboard_.SetObserver([this](const std::string& text) { Print("CLIPBOARD " + Quoted(text)); });
   dialogs_.SetErrorObserver([this](const std::string& text) { Print("ERROR " + Quoted(text)); });
+  dialogs_.SetPromptObserver([this](const platform::ShownPrompt& shown) {
+    Print("PASSWORD " + Quoted(shown.caption) + " " + Quoted(shown.prompt) + " -> " +
+          (shown.answer ? "ok" : "cancel"));
+  });
   dialogs_.SetOpenObserver(
       [this](const std::string& address) { Print("OPEN " + Quoted(address)); });
   AddBuiltInVerbs();

@@ -34,6 +34,12 @@ void AddStoreVerbs(Driver& driver) {
       driver.Print(line);
     }
   });
+  // dump-error: the record store's last error number and its text.
+  driver.AddVerb("dump-error", [&driver](std::string_view rest) {
+    if (!rest.empty()) throw ScriptError{"dump-error takes nothing after it"};
+    store::ErrorNumber last = store::LastError();
+    driver.Print("error " + std::to_string(last) + " " + Quoted(store::ErrorText(last)));
+  });
   // password TEXT: the user types TEXT into the next password prompt;
   // without TEXT the user cancels it.
   driver.AddVerb("password", [&driver](std::string_view rest) {

@@ -73,7 +73,8 @@ ErrorNumber CreateDataFile(const std::string& path, const std::vector<NewField>&
   ErrorNumber checked = CheckFields(fields);
   if (checked != error::kOk) return checked;
   RecordLayout layout = LayOut(fields);
-  if (std::int64_t{layout.record_size} > std::int64_t{2147483647} / 2) return kBadFieldSize;
+  // A file the store would refuse to open is not made.
+  if (std::int64_t{layout.record_size} > kMaxRecordSize) return kBadFieldSize;
   const bool needs_long_values = std::any_of(
       fields.begin(), fields.end(), [](const NewField& f) { return IsLongValueType(f.type); });
   const std::string long_path = NewLongValueFileName(path);

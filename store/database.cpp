@@ -80,6 +80,12 @@ platform::FileSharing SharingMode(std::optional<std::int32_t> mode) {
   return platform::FileSharing::kExclusive;
 }
 
+void RequireCondition(const Value& condition) {
+  if (condition.type() != runtime::type::kBool &&
+      condition.type() != runtime::type::kDeferredCondition)
+    runtime::ReportRuntimeError("用作进行条件判断的子语句参数只能接受逻辑型数据"_gbk, 0);
+}
+
 bool ConditionHolds(const Value& condition) {
   Value result = condition.Evaluate();
   if (result.type() != runtime::type::kBool)
@@ -173,26 +179,26 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
     if (!ParseDescriptor(bytes, fields[i])) return error::kNotDatabaseFile;
   }
 
-  // The record count against the file's size: records that are not wholly
-  // there do not count, and a trailing part-record is cut off.
-  const std::uint64_t whole = (size.value - data_start) / static_cast<std::uint64_t>(record_size);
+  if (!RecordSizeFitsFields(record_size, fields)) return error::kNotDatabaseFile;
+
+  // The record count against the file's size. Records that are not wholly
+  // there do not count (the file was cut short), and a trailing record that
+  // a killed append left beyond the count is cut off. More than one record
+  // beyond the count is no crash's leftover but a damaged count: cutting it
+  // would throw those records away, so the file is refused and left for
+  // "ldgtool repair".
+  const auto record_bytes = static_cast<std::uint64_t>(record_size);
+  const std::uint64_t whole = (size.value - data_start) / record_bytes;
   std::int32_t count = record_count;
   if (whole < static_cast<std::uint64_t>(record_count)) {
     if (request.read_only) return error::kFileSize;
     count = static_cast<std::int32_t>(whole);
-    StoreI32(header.data() + kRecordCountOffset, count);
-    result = Write(file, kRecordCountOffset, std::span(header).subspan(kRecordCountOffset, 4));
-    if (result != error::kOk) return result;
   }
-  if (!request.read_only) {
-    std::uint64_t end =
-        data_start + static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(record_size);
-    if (size.value != end) {
-      result = FileErrorNumber(file.Truncate(end));
-      if (result != error::kOk) return result;
-    }
-  }
+  const std::uint64_t counted_end = data_start + static_cast<std::uint64_t>(count) * record_bytes;
+  if (!request.read_only && size.value - counted_end > record_bytes) return error::kNotDatabaseFile;
 
+  // Every check, the long-value file's included, comes before the first
+  // write: a refused file is left exactly as it was.
   // In the modes that keep every other process from reading, nothing is
   // ever locked.
   const bool locking = others_may_read;
@@ -207,6 +213,20 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
     options.locking = locking;
     options.waiting = environment.waiting;
     result = LongValueFile::Open(LongValueFileName(path), options, db->long_values_);
+    if (result != error::kOk) return result;
+  }
+
+  if (count != record_count) {
+    StoreI32(header.data() + kRecordCountOffset, count);
+    result = Write(file, kRecordCountOffset, std::span(header).subspan(kRecordCountOffset, 4));
+    if (result != error::kOk) return result;
+  }
+  if (!request.read_only && size.value != counted_end) {
+    result = FileErrorNumber(file.Truncate(counted_end));
+    if (result != error::kOk) return result;
+  }
+  if (db->long_values_ && !request.read_only) {
+    result = db->long_values_->Settle();
     if (result != error::kOk) return result;
   }
 
@@ -504,6 +524,9 @@ ErrorNumber Database::DeleteCurrent() {
 
 ErrorNumber Database::FindRecord(const Value& condition, bool& found) {
   found = false;
+  // What is no condition at all is an error whether or not a record is
+  // there to test it on.
+  RequireCondition(condition);
   const std::int32_t remembered = cursor_;
   const std::uint8_t* outer_image = image_;
   std::int32_t hit = -1;
@@ -652,6 +675,7 @@ std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint
 }
 
 ErrorNumber Database::DeleteWhere(const Value& condition) {
+  RequireCondition(condition);
   const std::int32_t remembered = cursor_;
   ErrorNumber result = LockWhole();
   if (result != error::kOk) return result;
@@ -782,10 +806,13 @@ ErrorNumber Database::PurgeDeleted() {
   }
 
   if (kept != count) {
+    // The file is cut before the count is lowered: a process killed between
+    // the two leaves a file that is merely shorter than its count, which the
+    // next open settles, rather than stale records beyond the count.
     std::uint8_t new_count[4];
     StoreI32(new_count, kept);
-    result = Write(file_, kRecordCountOffset, new_count);
-    if (result == error::kOk) result = FileErrorNumber(file_.Truncate(RecordOffset(kept)));
+    result = FileErrorNumber(file_.Truncate(RecordOffset(kept)));
+    if (result == error::kOk) result = Write(file_, kRecordCountOffset, new_count);
     if (result == error::kOk && long_values_) {
       for (std::int32_t chain : released_chains) {
         ErrorNumber released = long_values_->Release(chain);

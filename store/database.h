@@ -52,6 +52,9 @@ platform::FileSharing SharingMode(std::optional<std::int32_t> mode);
 // Bool. Any other type, or a result that is not a Bool, ends the program
 // with the runtime error report.
 bool ConditionHolds(const runtime::Value& condition);
+// Ends the program the same way when `condition` is neither a deferred
+// condition nor a Bool, before any record is looked at.
+void RequireCondition(const runtime::Value& condition);
 
 class Database {
  public:

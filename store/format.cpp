@@ -107,6 +107,20 @@ bool ParseDescriptor(std::span<const std::uint8_t, kDescriptorSize> bytes, Field
   return true;
 }
 
+std::int64_t FieldsExtent(const std::vector<FieldDescriptor>& fields) {
+  std::int64_t extent = kSerialSize;
+  for (const FieldDescriptor& f : fields)
+    extent = std::max(extent, std::int64_t{f.offset} + f.StoredWidth());
+  return extent;
+}
+
+bool RecordSizeFitsFields(std::int64_t record_size, const std::vector<FieldDescriptor>& fields) {
+  const std::int64_t extent = FieldsExtent(fields);
+  const std::int64_t aligned =
+      (extent + kRecordAlignment - 1) / kRecordAlignment * kRecordAlignment;
+  return record_size >= extent && record_size <= aligned && record_size <= kMaxRecordSize;
+}
+
 std::array<std::uint8_t, kDescriptorSize> SerializeDescriptor(const FieldDescriptor& field) {
   std::array<std::uint8_t, kDescriptorSize> bytes{};
   std::size_t n = std::min(field.name.size(), kMaxNameLength);

@@ -114,6 +114,21 @@ constexpr std::uint64_t DataStart(std::int32_t field_count) {
 // without a 0 byte in its first 17 bytes, negative offset, unknown type,
 // text without a positive width).
 bool ParseDescriptor(std::span<const std::uint8_t, kDescriptorSize> bytes, FieldDescriptor& out);
+// The bytes a record needs for its serial number and every field: the end
+// of the field that reaches furthest, at least kSerialSize.
+std::int64_t FieldsExtent(const std::vector<FieldDescriptor>& fields);
+
+// Records are never this large: a header that says so is damaged.
+constexpr std::int64_t kMaxRecordSize = (std::int64_t{1} << 30) - 1;
+// Writers round a record up to at most this many bytes past its last field.
+constexpr std::int64_t kRecordAlignment = 16;
+
+// True when `record_size` agrees with the fields: it holds the serial number
+// and every field, is no larger than the fields' extent rounded up to
+// kRecordAlignment, and stays below kMaxRecordSize. A damaged record size
+// would otherwise make every record look cut short.
+bool RecordSizeFitsFields(std::int64_t record_size, const std::vector<FieldDescriptor>& fields);
+
 // The descriptor's 72 bytes (reserved bytes zero).
 std::array<std::uint8_t, kDescriptorSize> SerializeDescriptor(const FieldDescriptor& field);
 

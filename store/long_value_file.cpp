@@ -65,24 +65,27 @@ ErrorNumber LongValueFile::Open(const std::string& path, const LongValueOpenOpti
   auto size = file.Size();
   if (!size.ok()) return error::kLongValueFileUnreadable;
   std::uint64_t whole = size.value / kBlockSize;
-  bool writable = options.access == platform::FileAccess::kReadWrite;
-  if (whole < static_cast<std::uint64_t>(header.block_count)) {
-    if (!writable) return error::kLongValueFileDamaged;
-    // Block 0 is the header itself, so the count never drops below 1.
-    std::uint8_t count[4];
-    StoreI32(count, static_cast<std::int32_t>(std::max<std::uint64_t>(whole, 1)));
-    platform::FileError written = file.WriteAt(kBlockCountOffset, count);
-    if (written != platform::FileError::kNone) return LongFileError(written);
-  }
+  const bool writable = options.access == platform::FileAccess::kReadWrite;
+  if (!writable && whole < static_cast<std::uint64_t>(header.block_count))
+    return error::kLongValueFileDamaged;
   out.reset(new LongValueFile(std::move(file), *found, options.locking, options.waiting));
-  if (writable) {
-    ErrorNumber repaired = out->RepairFreeList();
-    if (repaired != error::kOk) {
-      out.reset();
-      return repaired;
-    }
-  }
   return error::kOk;
+}
+
+ErrorNumber LongValueFile::Settle() {
+  LongValueHeader header;
+  ErrorNumber result = ReadHeader(header);
+  if (result != error::kOk) return result;
+  auto size = file_.Size();
+  if (!size.ok()) return LongFileError(size.error);
+  const std::uint64_t whole = size.value / kBlockSize;
+  if (whole < static_cast<std::uint64_t>(header.block_count)) {
+    // Block 0 is the header itself, so the count never drops below 1.
+    header.block_count = static_cast<std::int32_t>(std::max<std::uint64_t>(whole, 1));
+    result = WriteHeader(header);
+    if (result != error::kOk) return result;
+  }
+  return RepairFreeList();
 }
 
 ErrorNumber LongValueFile::LockByte(std::uint64_t offset) {
@@ -106,7 +109,18 @@ ErrorNumber LongValueFile::ReadHeader(LongValueHeader& out) {
   return error::kOk;
 }
 
-ErrorNumber LongValueFile::WriteHeader(const LongValueHeader& header) {
+ErrorNumber LongValueFile::WriteHeader(LongValueHeader& header) {
+  // Whatever a damaged file led the counts to, the header written is one
+  // that the next open accepts: a free list that no longer fits is given
+  // up (its blocks stay unused until a repair reclaims them), so the file,
+  // and with it the data file, never becomes unopenable.
+  header.block_count = std::max(header.block_count, 1);
+  if (header.free_count < 0 || header.free_count >= header.block_count || header.free_head < 0 ||
+      header.free_head >= header.block_count ||
+      (header.free_head == 0) != (header.free_count == 0)) {
+    header.free_head = 0;
+    header.free_count = 0;
+  }
   std::uint8_t raw[12];
   StoreI32(raw, header.block_count);
   StoreI32(raw + 4, header.free_count);
@@ -309,6 +323,13 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
   // links them in.
   std::vector<std::int32_t> released(old_chain.begin() + static_cast<std::ptrdiff_t>(pieces),
                                      old_chain.end());
+  // A damaged free list that leads into the released blocks would become a
+  // loop once they are linked in front of it: it is given up instead.
+  if (Contains(released, header.free_head) || header.free_head < 0 ||
+      header.free_head >= header.block_count) {
+    header.free_head = 0;
+    header.free_count = 0;
+  }
   const std::int32_t old_head = header.free_head;
   for (std::size_t j = 0; j < released.size(); ++j) {
     LongValueBlock block;

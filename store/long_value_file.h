@@ -55,12 +55,16 @@ class LongValueFile {
   // letter cases apart, the one whose name differs from it only in case)
   // and checks it: -35 when it cannot be opened or its header is not
   // sound, -36 when its version differs from the data file's, -37 when it
-  // is shorter than its block count and opened read-only. Opened for
-  // writing, a block count beyond the file's end is lowered to what is
-  // there, and a free list that a killed process left inconsistent is cut
-  // back to its sound part.
+  // is shorter than its block count and opened read-only. Nothing is
+  // written: see Settle.
   static ErrorNumber Open(const std::string& path, const LongValueOpenOptions& options,
                           std::unique_ptr<LongValueFile>& out);
+
+  // For a file opened for writing, once every check of the open has passed:
+  // lowers a block count beyond the file's end to what is there, and cuts
+  // a free list that a killed process left inconsistent back to its sound
+  // part.
+  ErrorNumber Settle();
 
   // The value whose chain starts at `reference`; 0 is the empty value.
   ErrorNumber Read(std::int32_t reference, std::vector<std::uint8_t>& out);
@@ -97,7 +101,8 @@ class LongValueFile {
   // Block I/O under the block's lock.
   ErrorNumber LoadBlock(std::int32_t number, LongValueBlock& out);
   ErrorNumber SaveBlock(std::int32_t number, const LongValueBlock& block);
-  ErrorNumber WriteHeader(const LongValueHeader& header);
+  // Writes the counts of `header`, first making them ones an open accepts.
+  ErrorNumber WriteHeader(LongValueHeader& header);
   // The blocks of the chain at `reference` as far as it is well formed.
   ErrorNumber OldChain(std::int32_t reference, std::vector<std::int32_t>& blocks,
                        std::vector<LongValueBlock>& contents);

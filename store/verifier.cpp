@@ -25,6 +25,7 @@ class Walker {
       Problem("the record count is negative");
       return;
     }
+    CheckTail(count);
     if (db_.long_values() != nullptr) ReadLongHeader();
     WalkRecords(count);
     if (db_.long_values() != nullptr && long_header_ok_) {
@@ -43,6 +44,27 @@ class Walker {
         Problem("field " + std::to_string(i + 1) + " overlaps the serial number");
       if (std::int64_t{f.offset} + f.StoredWidth() > db_.record_size())
         Problem("field " + std::to_string(i + 1) + " extends past the end of the record");
+    }
+  }
+
+  // What lies beyond the last counted record: at most the one record that
+  // a killed append leaves, which the next read-write open cuts off.
+  void CheckTail(std::int32_t count) {
+    auto size = db_.file().Size();
+    if (!size.ok()) {
+      Problem("the size of the data file cannot be read");
+      return;
+    }
+    const auto record_size = static_cast<std::uint64_t>(db_.record_size());
+    const std::uint64_t end = db_.data_start() + static_cast<std::uint64_t>(count) * record_size;
+    if (size.value < end) {
+      Problem("the file holds fewer records than its count");
+    } else if (size.value - end > record_size) {
+      Problem(std::to_string(size.value - end) +
+              " bytes follow the last counted record: the record count is damaged");
+    } else if (size.value > end) {
+      result_.notes.push_back(std::to_string(size.value - end) +
+                              " bytes of an unfinished append follow the last record");
     }
   }
 

@@ -60,10 +60,14 @@ void ScriptedDialogs::ShowRuntimeError(std::string_view text) {
   if (error_observer_) error_observer_(errors_.back());
 }
 
-std::optional<std::string> ScriptedDialogs::AskPassword(std::string_view, std::string_view) {
-  if (passwords_.empty()) return std::nullopt;
-  auto password = std::move(passwords_.front());
-  passwords_.pop_front();
+std::optional<std::string> ScriptedDialogs::AskPassword(std::string_view prompt,
+                                                        std::string_view caption) {
+  std::optional<std::string> password;
+  if (!passwords_.empty()) {
+    password = std::move(passwords_.front());
+    passwords_.pop_front();
+  }
+  if (prompt_observer_) prompt_observer_({std::string(prompt), std::string(caption), password});
   return password;
 }
 

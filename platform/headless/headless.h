@@ -45,6 +45,12 @@ class MemoryClipboard : public Clipboard {
   Observer observer_;
 };
 
+// One password prompt as it was shown and answered (nullopt: cancelled).
+struct ShownPrompt {
+  std::string prompt, caption;
+  std::optional<std::string> answer;
+};
+
 // One message box as it was shown and answered.
 struct ShownBox {
   std::string text, caption;
@@ -60,6 +66,7 @@ class ScriptedDialogs : public UserDialogs {
  public:
   using BoxObserver = std::function<void(const ShownBox&)>;
   using TextObserver = std::function<void(const std::string&)>;
+  using PromptObserver = std::function<void(const ShownPrompt&)>;
 
   void QueueAnswer(BoxAnswer answer) { answers_.push_back(answer); }
   void QueuePassword(std::optional<std::string> password) {
@@ -68,6 +75,7 @@ class ScriptedDialogs : public UserDialogs {
   void SetBoxObserver(BoxObserver observer) { box_observer_ = std::move(observer); }
   void SetErrorObserver(TextObserver observer) { error_observer_ = std::move(observer); }
   void SetOpenObserver(TextObserver observer) { open_observer_ = std::move(observer); }
+  void SetPromptObserver(PromptObserver observer) { prompt_observer_ = std::move(observer); }
   void SetCursor(int x, int y) { cursor_x_ = x, cursor_y_ = y; }
 
   const std::vector<ShownBox>& shown() const { return shown_; }
@@ -90,6 +98,7 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<std::string> errors_, opened_;
   BoxObserver box_observer_;
   TextObserver error_observer_, open_observer_;
+  PromptObserver prompt_observer_;
   int cursor_x_ = 0, cursor_y_ = 0;
 };
 

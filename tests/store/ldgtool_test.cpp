@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
 #include <sstream>
 
 #include "store/database_list.h"
@@ -168,6 +169,85 @@ TEST_F(LdgToolTest, VerifyTellsSoundFromDamagedAndUnopenable) {
   EXPECT_EQ(unopenable.status, 2);
   EXPECT_NE(unopenable.err.find("error -78"), std::string::npos);
   EXPECT_EQ(Tool({"verify", File("missing.ldg")}).status, 2);
+}
+
+TEST_F(LdgToolTest, RepairCopiesTheFilesAsideThenMendsAndSaysWhat) {
+  ASSERT_EQ(Tool({"create", File("r.ldg"), "n:int", "memo:longtext"}).status, 0);
+  ASSERT_EQ(Tool({"import", File("r.ldg")}, "0\t1\tone\n0\t2\ttwo\n0\t3\tthree\n").status, 0);
+  const std::string before = Tool({"dump", File("r.ldg")}).out;
+  PatchFile(Gbk(File("r.ldg")), "",
+            [](std::vector<std::uint8_t>& bytes) { PutInt32(bytes, 24, 0x7FFFFFFF); });
+  const auto damaged = FileBytes(Gbk(File("r.ldg")));
+  EXPECT_EQ(Tool({"verify", File("r.ldg")}).status, 2);
+
+  Outcome repaired = Tool({"repair", File("r.ldg")});
+  ASSERT_EQ(repaired.status, 0) << repaired.out << repaired.err;
+  EXPECT_NE(repaired.out.find("changed: record size 2147483647 -> 12"), std::string::npos)
+      << repaired.out;
+  EXPECT_NE(repaired.out.find("ok: 3 records"), std::string::npos) << repaired.out;
+  EXPECT_EQ(Tool({"dump", File("r.ldg")}).out, before);
+  std::vector<std::string> copies;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("r-", 0) != 0) continue;
+    copies.push_back(name);
+    struct stat st {};
+    ASSERT_EQ(stat(entry.path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    if (entry.path().extension() == ".ldg") {
+      EXPECT_TRUE(FileBytes(Gbk(entry.path().string())) == damaged);
+    }
+  }
+  EXPECT_EQ(copies.size(), 2u);
+
+  // Nothing to go on: the files stay as they were.
+  auto bytes = FileBytes(Gbk(File("r.ldg")));
+  bytes[0] = 'X';
+  WriteFileBytes(Gbk(File("r.ldg")), bytes);
+  Outcome refused = Tool({"repair", File("r.ldg")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("error -22"), std::string::npos);
+  EXPECT_TRUE(FileBytes(Gbk(File("r.ldg"))) == bytes);
+}
+
+// Texts of every shape: each byte value, the pairs that used to dump
+// ambiguously, lone lead bytes at the end and before the separators.
+TEST_F(LdgToolTest, DumpThenImportReproducesTheFilesByteForByte) {
+  std::vector<std::string> texts = {"\x80\x5c", "\x81",   "\x81\t",       "\x80\x81\x40",
+                                    "\x95\\n",  "a\\x41", Gbk("中文\r\n")};
+  std::string every;
+  for (int b = 1; b < 256; ++b) every += static_cast<char>(b);
+  texts.push_back(every);
+  std::mt19937 random(7);
+  for (int i = 0; i < 20; ++i) {
+    std::string noise(random() % 1300, 'x');
+    for (char& c : noise) c = static_cast<char>(1 + random() % 255);
+    texts.push_back(noise);
+  }
+  const std::vector<std::string> fields = {"t:text:40", "l:longtext", "b:byteset"};
+  auto create = [&](const std::string& name) {
+    std::vector<std::string> args = {"create", File(name), "--password", "pw"};
+    args.insert(args.end(), fields.begin(), fields.end());
+    ASSERT_EQ(Tool(args).status, 0);
+  };
+  create("a.ldg");
+  {
+    store::DatabaseList list;
+    ASSERT_TRUE(list.OpenDatabase(OpenArgs(Gbk(File("a.ldg")), "", "pw")));
+    for (const std::string& text : texts) {
+      const runtime::Value values[] = {runtime::Value::OfText(text), runtime::Value::OfText(text),
+                                       runtime::Value::OfBytes({text.begin(), text.end()})};
+      ASSERT_TRUE(list.AppendRecord(values));
+    }
+  }
+  Outcome dumped = Tool({"dump", File("a.ldg"), "--password", "pw"});
+  ASSERT_EQ(dumped.status, 0) << dumped.err;
+  create("b.ldg");
+  Outcome imported = Tool({"import", File("b.ldg"), "--password", "pw"}, dumped.out);
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(Tool({"dump", File("b.ldg"), "--password", "pw"}).out, dumped.out);
+  EXPECT_TRUE(FileBytes(Gbk(File("a.ldg"))) == FileBytes(Gbk(File("b.ldg"))));
+  EXPECT_TRUE(FileBytes(Gbk(File("a.lgt"))) == FileBytes(Gbk(File("b.lgt"))));
 }
 
 TEST(TsvCells, EscapesRoundTripAndBadEscapesAreRefused) {

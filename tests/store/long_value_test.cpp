@@ -32,7 +32,9 @@ class LongValueFileTest : public ::testing::Test {
     options.data_file_version = version;
     if (!password_.empty()) options.cipher = std::make_shared<PageCipher>(password_);
     file_.reset();
-    return LongValueFile::Open(path.empty() ? long_path_ : path, options, file_);
+    ErrorNumber opened = LongValueFile::Open(path.empty() ? long_path_ : path, options, file_);
+    if (opened != error::kOk || access != platform::FileAccess::kReadWrite) return opened;
+    return file_->Settle();
   }
 
   // Stores `size` bytes of `fill` over `reference` and returns the new one.

@@ -192,6 +192,14 @@ TEST_F(OpenTest, HeaderAndFieldChecksRefuseTheFileAndLeaveItUnchanged) {
       {"negative offset", 116 + 24, -4, error::kNotDatabaseFile},
       {"text width 0", 116 + 28, 0, error::kNotDatabaseFile},
       {"17-byte name", 116 + 4, 0x61616161, error::kNotDatabaseFile},
+      // A record size that disagrees with the fields would make every
+      // record look cut short, or make records larger than memory.
+      {"record size 0x7FFFFFFF", 24, 0x7FFFFFFF, error::kNotDatabaseFile},
+      {"record size 2^30", 24, 1 << 30, error::kNotDatabaseFile},
+      {"record size smaller than the serial", 24, 3, error::kNotDatabaseFile},
+      {"record size smaller than the fields", 24, 8, error::kNotDatabaseFile},
+      {"record size far beyond the fields", 24, 36, error::kNotDatabaseFile},
+      {"two records beyond the count", 16, 1, error::kNotDatabaseFile},
   };
   for (const auto& c : cases) {
     for (const std::string& password : {std::string(), kPassword}) {

@@ -315,5 +315,18 @@ TEST_F(SearchDeathTest, AConditionThatIsNotLogicalEndsTheProgram) {
   expect_report(Value::Int(1), false);
 }
 
+TEST_F(SearchDeathTest, ANonConditionEndsTheProgramAlsoOnAnEmptyFile) {
+  for (bool delete_instead : {false, true}) {
+    testing_support::ExpectRuntimeErrorReport(
+        [&] {
+          if (delete_instead)
+            list_.DeleteRecord(Value::OfText("x"));
+          else
+            list_.FindRecord(Value::Int(1));
+        },
+        "用作进行条件判断的子语句参数只能接受逻辑型数据");
+  }
+}
+
 }  // namespace
 }  // namespace store

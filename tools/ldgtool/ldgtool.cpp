@@ -1,6 +1,7 @@
 #include "tools/ldgtool/ldgtool.h"
 
 #include <charconv>
+#include <ctime>
 #include <filesystem>
 #include <istream>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "platform/gbk.h"
 #include "store/creator.h"
 #include "store/database_list.h"
+#include "store/repairer.h"
 #include "store/verifier.h"
 #include "tools/ldgtool/desk_files.h"
 #include "tools/ldgtool/tsv.h"
@@ -31,7 +33,8 @@ const char* kUsageText =
     "       ldgtool info FILE [--password P]\n"
     "       ldgtool dump FILE [--password P]\n"
     "       ldgtool import FILE [--password P] < TSV\n"
-    "       ldgtool verify FILE [--password P]\n";
+    "       ldgtool verify FILE [--password P]\n"
+    "       ldgtool repair FILE [--password P]\n";
 
 std::string TypeName(FieldType type) { return kTypeNames[static_cast<int>(type) - 1]; }
 
@@ -78,6 +81,7 @@ class Tool {
     if (command.verb == "dump") return Dump(file, command.password);
     if (command.verb == "import") return Import(file, command.password);
     if (command.verb == "verify") return Verify(file, command.password);
+    if (command.verb == "repair") return Repair(file, command.password);
     return Usage("unknown command " + command.verb);
   }
 
@@ -273,6 +277,57 @@ class Tool {
     if (!result.problems.empty()) return kFailed;
     out_ << "ok: " << result.records << " records, " << result.chains << " long values\n";
     return 0;
+  }
+
+  // A copy of `path` beside it, named with the time: "book.ldg" becomes
+  // "book-20261208-093000.ldg", so that a data file and its long-value file
+  // copied at the same moment still belong together.
+  std::optional<std::string> CopyAside(const std::string& gbk_path, const std::string& stamp) {
+    namespace fs = std::filesystem;
+    fs::path original(platform::GbkToUtf8(gbk_path, false));
+    for (int n = 1; n < 100; ++n) {
+      std::string name = original.stem().string() + "-" + stamp +
+                         (n > 1 ? "-" + std::to_string(n) : "") + original.extension().string();
+      fs::path copy = original.parent_path() / name;
+      std::error_code ec;
+      if (fs::exists(copy, ec)) continue;
+      if (!fs::copy_file(original, copy, ec)) break;
+      // The copy holds the same records as the file: its owner's only.
+      fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, ec);
+      return copy.string();
+    }
+    err_ << "ldgtool: " << original.string() << ": cannot copy it aside; nothing was changed\n";
+    return std::nullopt;
+  }
+
+  int Repair(const std::string& file, const std::optional<std::string>& password) {
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    auto copy_aside = [&](const std::string& data_path, const std::string& long_path) {
+      for (const std::string* path : {&data_path, &long_path}) {
+        if (path->empty()) continue;
+        std::optional<std::string> copy = CopyAside(*path, stamp);
+        if (!copy) return false;
+        out_ << "copied " << Utf8(*path) << " to " << *copy << "\n";
+      }
+      return true;
+    };
+    std::optional<std::string> gbk_password;
+    if (password) gbk_password = platform::Utf8ToGbk(*password);
+    store::RepairResult result =
+        store::RepairDatabase(platform::Utf8ToGbk(file), gbk_password, copy_aside);
+    for (const std::string& change : result.changes) out_ << "changed: " << change << "\n";
+    for (const std::string& left : result.unmended) out_ << "not mended: " << left << "\n";
+    if (result.error != store::error::kOk) {
+      if (result.error != store::error::kUnknown) StoreError(file, result.error);
+      out_ << "the files were left as they were\n";
+      return kUsage;
+    }
+    if (result.changes.empty()) out_ << "nothing needed mending\n";
+    return Verify(file, password) == 0 ? 0 : kFailed;
   }
 
   std::istream& in_;

@@ -1,7 +1,5 @@
 #include "tools/ldgtool/tsv.h"
 
-#include <iconv.h>
-
 #include <charconv>
 #include <cstdio>
 #include <limits>
@@ -15,36 +13,6 @@ namespace {
 
 using runtime::Value;
 using store::FieldType;
-
-// Turns single GBK characters into UTF-8, one call at a time.
-class GbkDecoder {
- public:
-  GbkDecoder() : cd_(iconv_open("UTF-8", "CP936")) {}
-  ~GbkDecoder() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  GbkDecoder(const GbkDecoder&) = delete;
-  GbkDecoder& operator=(const GbkDecoder&) = delete;
-
-  // Appends the UTF-8 form of the `n` bytes at `p`, which must make
-  // exactly one character; false (nothing appended) otherwise.
-  bool Decode(const char* p, std::size_t n, std::string& out) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
-    char buffer[16];
-    char* in = const_cast<char*>(p);
-    std::size_t in_left = n;
-    char* to = buffer;
-    std::size_t to_left = sizeof buffer;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd_, &in, &in_left, &to, &to_left) == static_cast<std::size_t>(-1) || in_left != 0)
-      return false;
-    out.append(buffer, static_cast<std::size_t>(to - buffer));
-    return true;
-  }
-
- private:
-  iconv_t cd_;
-};
 
 void AppendHexByte(std::string& out, unsigned char byte) {
   static const char* digits = "0123456789abcdef";
@@ -94,45 +62,7 @@ bool ParseDateTime(std::string_view cell, double& out) {
 
 }  // namespace
 
-std::string EscapeText(std::string_view gbk) {
-  GbkDecoder decoder;
-  std::string out;
-  for (std::size_t i = 0; i < gbk.size();) {
-    auto byte = static_cast<unsigned char>(gbk[i]);
-    if (byte < 0x80) {
-      switch (byte) {
-        case '\\':
-          out += "\\\\";
-          break;
-        case '\t':
-          out += "\\t";
-          break;
-        case '\r':
-          out += "\\r";
-          break;
-        case '\n':
-          out += "\\n";
-          break;
-        default:
-          out += static_cast<char>(byte);
-      }
-      ++i;
-      continue;
-    }
-    if (i + 1 < gbk.size() && decoder.Decode(gbk.data() + i, 2, out)) {
-      i += 2;
-      continue;
-    }
-    if (decoder.Decode(gbk.data() + i, 1, out)) {
-      ++i;
-      continue;
-    }
-    out += "\\x";
-    AppendHexByte(out, byte);
-    ++i;
-  }
-  return out;
-}
+std::string EscapeText(std::string_view gbk) { return platform::GbkToEscapedUtf8(gbk, "\\\t\r\n"); }
 
 bool UnescapeText(std::string_view cell, std::string& gbk) {
   gbk.clear();
