@@ -342,8 +342,22 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   if (!selected) {
     // Without its data file the list stays empty; start-up has said why.
   } else if (spec.condition.kind == Kind::kEvery) {
+    // Every record, in one pass read from memory; should the pass stop
+    // early (another desk holding the file), the rest is read record by
+    // record as before.
     const std::int32_t count = store::GetRecordCount();
-    for (std::int32_t i = 0; i < count; ++i) {
+    std::int32_t listed = 0;
+    store::ScanAsCurrent([&](std::int32_t) {
+      if (listed == count) return false;
+      add_row();
+      ++listed;
+      return true;
+    });
+    if (listed > 0) {
+      store::GoTo(listed);
+      store::Skip();
+    }
+    for (std::int32_t i = listed; i < count; ++i) {
       add_row();
       store::Skip();
     }
@@ -352,10 +366,19 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     const std::optional<ResolvedTest> extra =
         spec.extra ? std::optional<ResolvedTest>(std::in_place, *spec.extra, extras.range)
                    : std::nullopt;
-    const runtime::Condition holds = [&condition] { return Value::Bool(condition.Holds()); };
-    // One scan: a failed search has already looked at every record to the end.
-    while (!store::IsPastEnd() && store::FindRecord(holds)) {
+    // One pass over the file, each record read once from memory, lists the
+    // records a search from each match onwards would find. The cursor ends
+    // where that walk leaves it: after the last record that met the
+    // condition, or on the first record.
+    std::int32_t after_last_match = 0;
+    store::ScanAsCurrent([&](std::int32_t index) {
+      if (!condition.Holds()) return true;
       if (!extra || extra->Holds()) add_row();
+      after_last_match = index + 1;
+      return true;
+    });
+    if (after_last_match > 0) {
+      store::GoTo(after_last_match);
       store::Skip();
     }
   }
