@@ -48,7 +48,9 @@ runtime::Text DirectoryWithSeparator(runtime::Text directory) {
   text += "\r\n数据库提示："_gbk;
   text += store::ErrorText(error);
   text +=
-      "\r\n请把三个数据文件放回程序目录；没有数据文件时，可用 ldgtool init 程序目录 建立空的数据文件。"_gbk;
+      "\r\n请把三个数据文件放回程序目录；没有数据文件时，可用 ldgtool init 程序目录 "
+      "建立空的数据文件；"
+      "文件损坏时，可用 ldgtool repair 文件名 修复（修复前它把原文件另存一份）。"_gbk;
   runtime::ReportRuntimeError(text);
 }
 
