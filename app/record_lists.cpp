@@ -288,12 +288,12 @@ class ResolvedTest {
   Text text_;
 };
 
-void ShowEmptyMessage(const RecordList& spec) {
-  const Text text = platform::Utf8ToGbk(spec.empty_text);
-  if (spec.empty_title.empty())
+void ShowEmptyMessage(const RecordList& table_row) {
+  const Text text = platform::Utf8ToGbk(table_row.empty_text);
+  if (table_row.empty_title.empty())
     Tell(text);
   else
-    Ask(text, box::kOk, platform::Utf8ToGbk(spec.empty_title));
+    Ask(text, box::kOk, platform::Utf8ToGbk(table_row.empty_title));
 }
 
 Text CellText(const ListColumn& column) {
@@ -323,25 +323,25 @@ Text DateCellText(const Value& date_time) {
 }
 
 int FillRecordList(ListId id, const FillExtras& extras) {
-  const RecordList& spec = RecordListOf(id);
-  ListRows list(spec.list);
-  const bool selected = store::SelectDatabase(platform::Utf8ToGbk(spec.alias));
+  const RecordList& table_row = RecordListOf(id);
+  ListRows list(table_row.list);
+  const bool selected = store::SelectDatabase(platform::Utf8ToGbk(table_row.alias));
   store::GoFirst();
   list.Clear();
-  if (spec.rows != nullptr) spec.rows->clear();
+  if (table_row.rows != nullptr) table_row.rows->clear();
 
   auto add_row = [&] {
-    if (spec.rows != nullptr) spec.rows->push_back(store::GetRecordNumber());
+    if (table_row.rows != nullptr) table_row.rows->push_back(store::GetRecordNumber());
     std::vector<Text> cells;
-    cells.reserve(spec.columns.size());
-    for (const ListColumn& column : spec.columns) cells.push_back(CellText(column));
+    cells.reserve(table_row.columns.size());
+    for (const ListColumn& column : table_row.columns) cells.push_back(CellText(column));
     list.Append(std::move(cells));
     if (extras.on_listed) extras.on_listed();
   };
 
   if (!selected) {
     // Without its data file the list stays empty; start-up has said why.
-  } else if (spec.condition.kind == Kind::kEvery) {
+  } else if (table_row.condition.kind == Kind::kEvery) {
     // Every record, in one pass read from memory; should the pass stop
     // early (another desk holding the file), the rest is read record by
     // record as before.
@@ -362,10 +362,10 @@ int FillRecordList(ListId id, const FillExtras& extras) {
       store::Skip();
     }
   } else {
-    const ResolvedTest condition(spec.condition, extras.range);
+    const ResolvedTest condition(table_row.condition, extras.range);
     const std::optional<ResolvedTest> extra =
-        spec.extra ? std::optional<ResolvedTest>(std::in_place, *spec.extra, extras.range)
-                   : std::nullopt;
+        table_row.extra ? std::optional<ResolvedTest>(std::in_place, *table_row.extra, extras.range)
+                        : std::nullopt;
     // One pass over the file, each record read once from memory, lists the
     // records a search from each match onwards would find. The cursor ends
     // where that walk leaves it: after the last record that met the
@@ -384,8 +384,9 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   }
 
   const int rows = list.Count();
-  for (std::string_view unit : spec.action_units) Enable(Main(unit), rows > 0);
-  if (rows == 0 && extras.show_empty_message && !spec.empty_text.empty()) ShowEmptyMessage(spec);
+  for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
+  if (rows == 0 && extras.show_empty_message && !table_row.empty_text.empty())
+    ShowEmptyMessage(table_row);
   return rows;
 }
 
