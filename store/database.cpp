@@ -9,6 +9,7 @@
 #include "platform/services.h"
 #include "runtime/error_report.h"
 #include "store/field_codec.h"
+#include "store/moved_records.h"
 
 namespace store {
 namespace {
@@ -196,6 +197,16 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   }
   const std::uint64_t counted_end = data_start + static_cast<std::uint64_t>(count) * record_bytes;
   if (!request.read_only && size.value - counted_end > record_bytes) return error::kNotDatabaseFile;
+  // A purge cut short while moving records left its mark as the trailing
+  // record, and copies of what it moved.
+  const RecordArea area{data_start, record_size};
+  bool purge_cut_short = false;
+  if (!request.read_only && size.value - counted_end == record_bytes) {
+    std::vector<std::uint8_t> trailer(static_cast<std::size_t>(record_size));
+    result = ReadExactly(file, counted_end, trailer, error::kNotDatabaseFile);
+    if (result != error::kOk) return result;
+    purge_cut_short = IsPurgeMark(trailer, area);
+  }
 
   // Every check, the long-value file's included, comes before the first
   // write: a refused file is left exactly as it was.
@@ -219,6 +230,10 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   if (count != record_count) {
     StoreI32(header.data() + kRecordCountOffset, count);
     result = Write(file, kRecordCountOffset, std::span(header).subspan(kRecordCountOffset, 4));
+    if (result != error::kOk) return result;
+  }
+  if (purge_cut_short) {
+    result = DropEarlierCopies(file, area, count);
     if (result != error::kOk) return result;
   }
   if (!request.read_only && size.value != counted_end) {
@@ -400,8 +415,10 @@ ErrorNumber Database::WriteField(std::size_t field, const Value& value) {
   if (!conformed) return error::kTypeMismatch;
   if (cursor_ < 0) return error::kNoCurrentRecord;
   if (!FitsInRecord(f)) return error::kWriteFieldFailed;
+  ErrorNumber result = settle_pending_ ? SettlePurge() : error::kOk;
+  if (result != error::kOk) return result;
   const std::int32_t index = cursor_;
-  ErrorNumber result = LockRecord(index);
+  result = LockRecord(index);
   if (result != error::kOk) return result;
   const std::uint64_t position = RecordOffset(index) + static_cast<std::uint64_t>(f.offset);
   const auto width = static_cast<std::size_t>(f.StoredWidth());
@@ -443,8 +460,11 @@ ErrorNumber Database::AppendRecord(runtime::Args values) {
   }
   for (std::size_t i = 0; i < given; ++i)
     if (conformed[i] && !FitsInRecord(fields_[i])) return error::kWriteFieldFailed;
+  // A new record would go where a purge cut short left its mark.
+  ErrorNumber result = SettleIfMarked();
+  if (result != error::kOk) return result;
 
-  ErrorNumber result = LockHeader(kNoWait);
+  result = LockHeader(kNoWait);
   if (result != error::kOk) return result;
   std::uint8_t counters[8];
   result = ReadExactly(file_, kRecordCountOffset, counters, error::kRecordCountFailed);
@@ -509,8 +529,10 @@ ErrorNumber Database::AppendRecord(runtime::Args values) {
 
 ErrorNumber Database::DeleteCurrent() {
   if (cursor_ < 0) return error::kNoCurrentRecord;
+  ErrorNumber result = settle_pending_ ? SettlePurge() : error::kOk;
+  if (result != error::kOk) return result;
   const std::int32_t index = cursor_;
-  ErrorNumber result = LockRecord(index);
+  result = LockRecord(index);
   if (result != error::kOk) return result;
   std::uint8_t serial[4];
   result = ReadExactly(file_, RecordOffset(index), serial, error::kNoCurrentRecord);
@@ -679,8 +701,9 @@ ErrorNumber Database::DeleteWhere(const Value& condition) {
   const std::int32_t remembered = cursor_;
   ErrorNumber result = LockWhole();
   if (result != error::kOk) return result;
+  if (settle_pending_) result = SettlePurge();
   std::int32_t count = 0;
-  result = ReadCount4(count);
+  if (result == error::kOk) result = ReadCount4(count);
   const std::int32_t batch = std::max(1, kBatchBytes / record_size_);
   const auto size = static_cast<std::size_t>(record_size_);
   std::vector<std::uint8_t> buffer;
@@ -711,27 +734,60 @@ ErrorNumber Database::DeleteWhere(const Value& condition) {
   return result != error::kOk ? result : unlocked;
 }
 
-ErrorNumber Database::BlankOut(std::int32_t from, std::int32_t to,
-                               const std::vector<std::int32_t>& serials) {
-  const auto size = static_cast<std::size_t>(record_size_);
-  std::vector<std::uint8_t> blank(size, 0);
-  for (std::int32_t index = from; index < to; ++index) {
-    std::int32_t serial = serials[static_cast<std::size_t>(index)];
-    if (serial > 0) serial = -serial;
-    if (serial == 0) serial = -1;
-    StoreI32(blank.data(), serial);
-    ErrorNumber result = Write(file_, RecordOffset(index), blank);
-    if (result != error::kOk) return result;
+ErrorNumber Database::SettleIfMarked() {
+  if (settle_pending_) return SettlePurge();
+  std::int32_t count = 0;
+  ErrorNumber result = ReadCount4(count);
+  if (result != error::kOk) return error::kOk;  // the command itself reports it
+  auto size = file_.Size();
+  const std::uint64_t end = RecordOffset(std::max(0, count));
+  if (!size.ok() || size.value < end + static_cast<std::uint64_t>(record_size_)) return error::kOk;
+  std::uint8_t serial[4];
+  if (ReadExactly(file_, end, serial, error::kReadRecordFailed) != error::kOk ||
+      LoadI32(serial) != 0)
+    return error::kOk;
+  return SettlePurge();
+}
+
+ErrorNumber Database::SettlePurge() {
+  ErrorNumber result = LockWhole();
+  if (result != error::kOk) return result;
+  std::int32_t count = 0;
+  result = ReadCount4(count);
+  count = std::max(0, count);
+  auto size = file_.Size();
+  if (result == error::kOk && !size.ok()) result = FileErrorNumber(size.error);
+  if (result == error::kOk) {
+    const RecordArea area{data_start_, record_size_};
+    const auto record_bytes = static_cast<std::uint64_t>(record_size_);
+    const std::uint64_t whole =
+        size.value < data_start_ ? 0 : (size.value - data_start_) / record_bytes;
+    if (whole < static_cast<std::uint64_t>(count)) {
+      // The purge cut the file but could not lower the count.
+      std::uint8_t lowered[4];
+      StoreI32(lowered, static_cast<std::int32_t>(whole));
+      result = Write(file_, kRecordCountOffset, lowered);
+    } else if (size.value >= RecordOffset(count) + record_bytes) {
+      std::vector<std::uint8_t> trailer(static_cast<std::size_t>(record_size_));
+      result = ReadExactly(file_, RecordOffset(count), trailer, error::kReadRecordFailed);
+      if (result == error::kOk && IsPurgeMark(trailer, area)) {
+        result = DropEarlierCopies(file_, area, count);
+        if (result == error::kOk) result = FileErrorNumber(file_.Truncate(RecordOffset(count)));
+      }
+    }
   }
-  return error::kOk;
+  if (result == error::kOk) settle_pending_ = false;
+  ErrorNumber unlocked = UnlockWhole();
+  return result != error::kOk ? result : unlocked;
 }
 
 ErrorNumber Database::PurgeDeleted() {
   ErrorNumber result = LockWhole();
   if (result != error::kOk) return result;
   ScopeExit to_first{[&] { cursor_ = 0; }};
+  result = SettleIfMarked();
   std::int32_t count = 0;
-  result = ReadCount4(count);
+  if (result == error::kOk) result = ReadCount4(count);
   count = std::max(0, count);
   const auto size = static_cast<std::size_t>(record_size_);
   if (result == error::kOk) {
@@ -749,13 +805,21 @@ ErrorNumber Database::PurgeDeleted() {
 
   // Survivors move down in place, batch by batch. Until the walk is done
   // every record not yet walked is still where it was, and every survivor
-  // walked is at its new place.
+  // walked is at its new place (and maybe at its old one too: the mark
+  // written before the first move says so).
+  const RecordArea area{data_start_, record_size_};
   const std::int32_t batch = std::max(1, kBatchBytes / record_size_);
   std::vector<std::uint8_t> buffer;
   std::vector<std::int32_t> serials(static_cast<std::size_t>(count));
-  std::vector<std::int32_t> released_chains;
-  std::int32_t kept = 0;    // survivors placed so far
-  std::int32_t walked = 0;  // records read so far
+  struct DroppedValue {
+    std::int32_t index;
+    std::int32_t reference;
+  };
+  std::vector<DroppedValue> dropped_values;
+  std::vector<std::int32_t> placed;  // serials of the survivors placed so far
+  std::int32_t kept = 0;             // how many
+  std::int32_t walked = 0;           // records read so far
+  bool marked = false;
   bool write_failed = false;
   for (std::int32_t first = 0; first < count; first += batch) {
     const std::int32_t n = std::min(batch, count - first);
@@ -770,9 +834,10 @@ ErrorNumber Database::PurgeDeleted() {
       if (serial < 0) {
         for (const FieldDescriptor& f : fields_)
           if (IsLongValueType(f.type) && FitsInRecord(f) && LoadI32(bytes + f.offset) != 0)
-            released_chains.push_back(LoadI32(bytes + f.offset));
+            dropped_values.push_back({first + j, LoadI32(bytes + f.offset)});
         continue;
       }
+      placed.push_back(serial);
       if (survivors != j)
         std::copy(bytes, bytes + size,
                   buffer.begin() +
@@ -781,25 +846,62 @@ ErrorNumber Database::PurgeDeleted() {
     }
     // Batches before the first dropped record are already in place.
     if (kept != first || survivors != n) {
+      if (!marked) {
+        marked = true;  // also when the write fails: part of it may be there
+        result = WritePurgeMark(file_, area, count);
+        write_failed = result != error::kOk;
+        if (write_failed) break;
+      }
       result = Write(file_, RecordOffset(kept),
                      std::span(buffer).first(static_cast<std::size_t>(survivors) * size));
-      if (result != error::kOk) {
-        write_failed = true;
-        break;
-      }
+      write_failed = result != error::kOk;
+      if (write_failed) break;
     }
     kept += survivors;
     walked = first + n;
   }
 
+  // A dropped record's long values are released only once nothing refers
+  // to them: its place has been overwritten, or the purge is complete.
+  auto release_values = [&](const std::function<bool(std::int32_t index)>& gone) {
+    ErrorNumber outcome = error::kOk;
+    if (!long_values_) return outcome;
+    for (const DroppedValue& value : dropped_values) {
+      if (!gone(value.index)) continue;
+      ErrorNumber released = long_values_->Release(value.reference);
+      if (outcome == error::kOk) outcome = released;
+    }
+    return outcome;
+  };
+
   if (result != error::kOk) {
-    // Nothing is cut and the count stays. After a failed read the stale
-    // copies between the moved survivors and the records not yet walked
-    // become deleted blank records, which the next purge removes. After a
-    // failed write nothing more is written: every record is still in the
-    // file, at its old place or its new one.
-    if (!write_failed && BlankOut(kept, walked, serials) == error::kOk && long_values_) {
-      for (std::int32_t chain : released_chains) long_values_->Release(chain);
+    // The count stays. The earlier copies of moved records become blank
+    // deleted records, which the next purge removes, and the mark goes;
+    // what cannot be done now is done before the next write, or by the
+    // next open. After a failed read the records are known to be as
+    // written; after a failed write they are read back.
+    if (marked) {
+      ErrorNumber settled;
+      if (write_failed) {
+        settled = DropEarlierCopies(file_, area, count);
+      } else {
+        std::vector<std::int32_t> now = placed;
+        now.insert(now.end(), serials.begin() + kept, serials.begin() + walked);
+        settled = DropEarlierCopiesOf(file_, area, now);
+      }
+      if (settled == error::kOk) settled = FileErrorNumber(file_.Truncate(RecordOffset(count)));
+      if (settled != error::kOk) {
+        settle_pending_ = true;
+      } else if (write_failed) {
+        release_values([&](std::int32_t index) {
+          std::uint8_t serial[4];
+          return ReadExactly(file_, RecordOffset(index), serial, error::kReadRecordFailed) ==
+                     error::kOk &&
+                 LoadI32(serial) != serials[static_cast<std::size_t>(index)];
+        });
+      } else {
+        release_values([&](std::int32_t index) { return index < kept; });
+      }
     }
     UnlockWhole();
     return result;
@@ -808,17 +910,16 @@ ErrorNumber Database::PurgeDeleted() {
   if (kept != count) {
     // The file is cut before the count is lowered: a process killed between
     // the two leaves a file that is merely shorter than its count, which the
-    // next open settles, rather than stale records beyond the count.
+    // next open settles, rather than stale records beyond the count. The cut
+    // also removes the mark.
     std::uint8_t new_count[4];
     StoreI32(new_count, kept);
     result = FileErrorNumber(file_.Truncate(RecordOffset(kept)));
     if (result == error::kOk) result = Write(file_, kRecordCountOffset, new_count);
-    if (result == error::kOk && long_values_) {
-      for (std::int32_t chain : released_chains) {
-        ErrorNumber released = long_values_->Release(chain);
-        if (result == error::kOk) result = released;
-      }
-    }
+    if (result == error::kOk)
+      result = release_values([](std::int32_t) { return true; });
+    else
+      settle_pending_ = true;
   }
   ErrorNumber unlocked = UnlockWhole();
   return result != error::kOk ? result : unlocked;

@@ -194,9 +194,12 @@ class Database {
   // Visits records [first, first + n) one lock and one read at a time.
   ErrorNumber WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,
                            bool& stopped);
-  // Overwrites records [from, to) with blank records marked deleted.
-  ErrorNumber BlankOut(std::int32_t from, std::int32_t to,
-                       const std::vector<std::int32_t>& serials);
+  // After a purge (of this process or another) that was cut short: drops
+  // the earlier copies of the records it had moved and its mark, or lowers
+  // a count it could not lower after cutting the file.
+  ErrorNumber SettlePurge();
+  // SettlePurge when this process knows one is needed or the mark is there.
+  ErrorNumber SettleIfMarked();
 
   CipherFile file_;
   int lock_depth_ = 0;
@@ -204,6 +207,8 @@ class Database {
   std::string base_name_;
   std::string alias_;
   bool read_only_ = false;
+  // A purge failed part-way and what it left is not yet settled.
+  bool settle_pending_ = false;
   LockRegistry locks_;
   std::vector<ByteRange> whole_ranges_;
   std::array<std::uint8_t, kHeaderSize> header_{};
