@@ -158,6 +158,9 @@ class Model {
     for (std::int32_t number = 1; number <= count; ++number) {
       list.GoTo(number);
       const std::string name = list.ReadField(Value::Int(1)).AsText();
+      // A blank record: a copy that a purge cut short left and the open
+      // dropped.
+      if (name.size() < 2) continue;
       found[std::atoi(name.c_str() + 1)].push_back(number);
     }
     for (auto it = records_.begin(); it != records_.end();) {
