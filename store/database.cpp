@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -473,7 +474,17 @@ ErrorNumber Database::AppendRecord(runtime::Args values) {
     return result;
   }
   const std::int32_t count = std::max(0, LoadI32(counters));
-  const std::int32_t serial = std::max(1, LoadI32(counters + 4));
+  std::int32_t serial = std::max(1, LoadI32(counters + 4));
+  // Serial numbers are never reused, which is how the copies a cut-short
+  // purge leaves are told apart: a count written without its next serial
+  // (a torn header write) must not hand the last record's serial out again.
+  std::uint8_t last[4];
+  if (count > 0 &&
+      ReadExactly(file_, RecordOffset(count - 1), last, error::kReadRecordFailed) == error::kOk) {
+    const std::int64_t after_last = std::abs(std::int64_t{LoadI32(last)}) + 1;
+    serial = static_cast<std::int32_t>(std::min<std::int64_t>(
+        std::max<std::int64_t>(serial, after_last), std::numeric_limits<std::int32_t>::max()));
+  }
   // Neither counter may wrap round: a negative serial would make the file
   // unreadable.
   if (count == std::numeric_limits<std::int32_t>::max() ||

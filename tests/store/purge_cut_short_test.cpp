@@ -187,5 +187,25 @@ TEST_F(PurgeCutShortTest, AMarkWithoutCopiesChangesNothingButTheLength) {
   EXPECT_EQ(FileBytes(path_), before);
 }
 
+// An append whose count reached the file but whose next serial did not (the
+// second half of the header write lost): the next append still gets a
+// serial of its own, so no two records can be taken for copies of one.
+TEST_F(PurgeCutShortTest, ATornCountWriteDoesNotHandTheSameSerialOutTwice) {
+  auto faults = std::make_shared<Faults>();
+  faults->fail_write = 2;  // the record, then the count and next serial
+  faults->write_fault = WriteFault::kShortWrite;
+  DatabaseList list(FaultyOpener(faults));
+  ASSERT_TRUE(list.OpenDatabase(OpenArgs(path_)));
+  EXPECT_FALSE(list.AppendRecord());
+  ASSERT_TRUE(list.AppendRecord());
+  const std::int32_t count = list.GetRecordCount();
+  ASSERT_EQ(count, kRecords + 2);
+  std::int32_t torn = 0, next = 0;
+  list.current()->ReadSerial(count - 2, torn);
+  list.current()->ReadSerial(count - 1, next);
+  EXPECT_EQ(torn, kRecords + 1);
+  EXPECT_EQ(next, kRecords + 2);
+}
+
 }  // namespace
 }  // namespace store
