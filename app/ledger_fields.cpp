@@ -39,9 +39,13 @@ runtime::Text FieldWord(int field) {
 
 }  // namespace
 
+runtime::Text OrderWord(std::string_view order_number) {
+  return "订单“"_gbk + runtime::Text(order_number) + "”"_gbk;
+}
+
 bool OrderWrites::Write(int field, const runtime::Value& value) const {
   if (store::WriteField(field, value)) return true;
-  ReportFailedWrite("订单“"_gbk + order_number_ + "”的"_gbk + FieldWord(field));
+  ReportFailedWrite(OrderWord(order_number_) + "的"_gbk + FieldWord(field));
   return false;
 }
 

@@ -19,6 +19,7 @@ constexpr int kFee = 6;
 constexpr int kDeposit = 7;
 constexpr int kCustomerName = 8;
 constexpr int kContact = 9;
+constexpr int kSpare = 10;  // written empty with a new order, never read
 constexpr int kOrderTime = 11;
 constexpr int kArrivalTime = 12;  // the cancellation time once cancelled
 constexpr int kPickupTime = 13;
@@ -42,6 +43,9 @@ class OrderWrites {
  private:
   runtime::Text order_number_;
 };
+
+// "订单“NUMBER”", how the messages name an order.
+runtime::Text OrderWord(std::string_view order_number);
 
 // The current record's field as a number (any numeric field type) or as
 // text.

@@ -73,9 +73,10 @@ void DisableReportPrinting() {
 
 void SaveReceipt() {
   runtime::Bytes contents = Command("DataSrcGetData", {UnitValue(kReceiptSource)}).AsBytes();
-  if (!store::SelectDatabase("报表库"_gbk) || !store::AppendRecord() ||
-      !store::WriteField(kOrderNumberField, Value::OfText(ReadText(kOrderNumber))) ||
-      !store::WriteField(kContentsField, Value::OfBytes(contents))) {
+  // One append with both values, so a refusal leaves no empty report behind.
+  const Value fields[] = {Value::OfText(ReadText(kOrderNumber)), Value::OfBytes(contents)};
+  static_assert(kOrderNumberField == 1 && kContentsField == 2);
+  if (!store::SelectDatabase("报表库"_gbk) || !store::AppendRecord(fields)) {
     ReportFailedWrite("小票报表"_gbk);
     return;
   }
