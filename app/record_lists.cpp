@@ -337,19 +337,22 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   list.Clear();
   if (table_row.rows != nullptr) table_row.rows->clear();
 
+  // Set when the walk or a read was refused part-way (another desk appending or
+  // writing at that moment): the list then lacks records, which the
+  // assistant must be told rather than shown "nothing found".
+  store::ErrorNumber unread = store::error::kOk;
   auto add_row = [&] {
     if (table_row.rows != nullptr) table_row.rows->push_back(store::GetRecordNumber());
     std::vector<Text> cells;
     cells.reserve(table_row.columns.size());
-    for (const ListColumn& column : table_row.columns) cells.push_back(CellText(column));
+    for (const ListColumn& column : table_row.columns) {
+      cells.push_back(CellText(column));
+      if (store::LastError() != store::error::kOk) unread = store::LastError();
+    }
     list.Append(std::move(cells));
     if (extras.on_listed) extras.on_listed();
   };
 
-  // Set when the walk was refused part-way (another desk appending or
-  // writing at that moment): the list then lacks records, which the
-  // assistant must be told rather than shown "nothing found".
-  store::ErrorNumber unread = store::error::kOk;
   if (!selected) {
     // Without its data file the list stays empty; start-up has said why.
   } else if (table_row.condition.kind == Kind::kEvery) {
