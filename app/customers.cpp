@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "app/handlers.h"
 #include "app/held_record.h"
 #include "app/list_units.h"
@@ -57,6 +58,7 @@ void AddCustomer() {
   std::vector<Value> fields;
   for (std::string_view box : kNewCustomerBoxes)
     fields.push_back(Value::OfText(ReadText(Main(box))));
+  if (!FitFields(fields)) return;
   if (!store::AppendRecord(fields)) {
     // The boxes keep what was typed, so nothing is lost.
     ReportFailedWrite("客户“"_gbk + ReadText(Main("客户管理姓名编辑框")) + "”的信息"_gbk);

@@ -1,6 +1,7 @@
 #include "app/ledger_fields.h"
 
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "platform/gbk.h"
 #include "runtime/convert.h"
 #include "store/record_store.h"
@@ -44,6 +45,7 @@ runtime::Text OrderWord(std::string_view order_number) {
 }
 
 bool OrderWrites::Write(int field, const runtime::Value& value) const {
+  if (!FitsField(field, value)) return false;
   if (store::WriteField(field, value)) return true;
   ReportFailedWrite(OrderWord(order_number_) + "的"_gbk + FieldWord(field));
   return false;

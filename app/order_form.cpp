@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "app/handlers.h"
 #include "app/ledger_fields.h"
 #include "app/receipt_template.h"
@@ -139,7 +140,12 @@ bool StoreItem(double now) {
   set(ledger::kOrderTime, Value::DateTime(now));
   set(ledger::kStatus, Value::OfText("没到货"_gbk));
   set(ledger::kGoodsLink, Value::OfText(ReadText(kLink)));
-  if (!store::SelectDatabase("流水账"_gbk) || !store::AppendRecord(fields)) {
+  if (!store::SelectDatabase("流水账"_gbk)) {
+    ReportFailedWrite("这一件商品的订单"_gbk);
+    return false;
+  }
+  if (!FitFields(fields)) return false;
+  if (!store::AppendRecord(fields)) {
     ReportFailedWrite("这一件商品的订单"_gbk);
     return false;
   }
