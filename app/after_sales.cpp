@@ -52,9 +52,9 @@ void SubmitAfterSalesNote() {
   // Any listed order may be sent again, which restarts its steps.
   const bool written = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [&](int row) {
     const ledger::OrderWrites order = OrderOfRow(row);
-    return order.Write(ledger::kAfterSalesSent, Now()) &&
-           order.Write(ledger::kAfterSalesNote, Value::OfText(note)) &&
-           order.Write(ledger::kStatus, Value::OfText("已发售后"_gbk));
+    return order.WriteAll({{ledger::kAfterSalesSent, Now()},
+                           {ledger::kAfterSalesNote, Value::OfText(note)},
+                           {ledger::kStatus, Value::OfText("已发售后"_gbk)}});
   });
   if (!written) return;
   WriteText(Main("售后情况"), {});
@@ -65,8 +65,8 @@ void ConfirmAfterSalesArrival() {
   const bool done = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [](int row) {
     const ledger::OrderWrites order = OrderOfRow(row);
     return AtStep("已发售后"_gbk, "还没寄出去呢！"_gbk) &&
-           order.Write(ledger::kAfterSalesBack, Now()) &&
-           order.Write(ledger::kStatus, Value::OfText("售后到货未提"_gbk));
+           order.WriteAll({{ledger::kAfterSalesBack, Now()},
+                           {ledger::kStatus, Value::OfText("售后到货未提"_gbk)}});
   });
   if (done) FillAfterSalesList();
 }
@@ -81,8 +81,8 @@ void AfterSalesPickup() {
     const ledger::OrderWrites order = OrderOfRow(row);
     // The collection time replaces the time the goods came back.
     return AtStep("售后到货未提"_gbk, "没到呢！"_gbk) &&
-           order.Write(ledger::kAfterSalesBack, Now()) &&
-           order.Write(ledger::kStatus, Value::OfText("售后提货，提货人是"_gbk + collector));
+           order.WriteAll({{ledger::kAfterSalesBack, Now()},
+                           {ledger::kStatus, Value::OfText("售后提货，提货人是"_gbk + collector)}});
   });
   if (done) FillAfterSalesList();
 }

@@ -47,8 +47,8 @@ void ConfirmArrivals() {
     if (!held.Expect(ledger::kOrderNumber, number) || !held.Expect(ledger::kStatus, "没到货"_gbk))
       return false;
     const ledger::OrderWrites order(number);
-    return order.Write(ledger::kArrivalTime, runtime::Value::DateTime(runtime::Now())) &&
-           order.Write(ledger::kStatus, runtime::Value::OfText("已到货"_gbk));
+    return order.WriteAll({{ledger::kArrivalTime, runtime::Value::DateTime(runtime::Now())},
+                           {ledger::kStatus, runtime::Value::OfText("已到货"_gbk)}});
   });
   if (written) FillArrivalList();
 }

@@ -80,13 +80,12 @@ void ConfirmCancellation() {
   if (record < 1 || record > store::GetRecordCount()) return;
   store::GoTo(record);
   const ledger::OrderWrites order(ReadText(Cancellation("订单标签")));
-  const bool written =
-      order.Write(ledger::kArrivalTime, Value::DateTime(runtime::Now())) &&
-      order.Write(ledger::kCollector,
-                  Value::OfText("退款"_gbk + runtime::ToText(Value::Double(refund)))) &&
-      order.Write(ledger::kStatus, Value::OfText("悔单"_gbk)) &&
-      order.Write(ledger::kAfterSalesNote, Value::OfText(ReadText(Cancellation("编辑框1")))) &&
-      order.Write(ledger::kRefund, Value::Double(refund));
+  const bool written = order.WriteAll(
+      {{ledger::kArrivalTime, Value::DateTime(runtime::Now())},
+       {ledger::kCollector, Value::OfText("退款"_gbk + runtime::ToText(Value::Double(refund)))},
+       {ledger::kStatus, Value::OfText("悔单"_gbk)},
+       {ledger::kAfterSalesNote, Value::OfText(ReadText(Cancellation("编辑框1")))},
+       {ledger::kRefund, Value::Double(refund)}});
   if (!written) return;
   if (RepeatLastQuery()) CloseCancellationWindow();
 }

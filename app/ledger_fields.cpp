@@ -51,6 +51,14 @@ bool OrderWrites::Write(int field, const runtime::Value& value) const {
   return false;
 }
 
+bool OrderWrites::WriteAll(std::initializer_list<std::pair<int, runtime::Value>> writes) const {
+  for (const auto& [field, value] : writes)
+    if (!FitsField(field, value)) return false;
+  for (const auto& [field, value] : writes)
+    if (!Write(field, value)) return false;
+  return true;
+}
+
 double NumberField(int field) { return store::ReadField(field).NumericValue(); }
 
 runtime::Text TextField(int field) { return runtime::ToText(store::ReadField(field)); }

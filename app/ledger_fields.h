@@ -2,6 +2,7 @@
 // pages write a field of the current record.
 #pragma once
 
+#include <initializer_list>
 #include <string_view>
 #include <utility>
 
@@ -39,6 +40,10 @@ class OrderWrites {
  public:
   explicit OrderWrites(runtime::Text order_number) : order_number_(std::move(order_number)) {}
   bool Write(int field, const runtime::Value& value) const;
+  // The writes of one step of an order's life, in order. Every text is
+  // checked to fit its field before the first is written, so a text that
+  // is too long leaves the record as it was, not half changed.
+  bool WriteAll(std::initializer_list<std::pair<int, runtime::Value>> writes) const;
 
  private:
   runtime::Text order_number_;

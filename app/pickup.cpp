@@ -60,10 +60,10 @@ bool HandOver(int row, const runtime::Text& collector) {
   HeldRecord held(ledger::OrderWord(number));
   if (!HoldArrived(held, number)) return false;
   const ledger::OrderWrites order(number);
-  return order.Write(ledger::kPickupTime, Value::DateTime(runtime::Now())) &&
-         order.Write(ledger::kCollector, Value::OfText(collector)) &&
-         order.Write(ledger::kStatus, Value::OfText("已提货"_gbk)) &&
-         order.Write(ledger::kBalancePaid, Value::Double(balance));
+  return order.WriteAll({{ledger::kPickupTime, Value::DateTime(runtime::Now())},
+                         {ledger::kCollector, Value::OfText(collector)},
+                         {ledger::kStatus, Value::OfText("已提货"_gbk)},
+                         {ledger::kBalancePaid, Value::Double(balance)}});
 }
 
 }  // namespace
