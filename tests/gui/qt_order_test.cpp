@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/entry.h"
 #include "app/handlers.h"
 #include "app/layout/windows.h"
+#include "forms/units/edit_box.h"
 #include "forms/units/tab.h"
 #include "gui/print_service.h"
 #include "gui/qt_desktop.h"
@@ -24,6 +26,7 @@
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_text.h"
 #include "report/bindings.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
@@ -128,7 +131,7 @@ class QtOrder : public ::testing::Test {
   void EnterItem(const char* number, const char* goods, const char* price, const char* quantity,
                  const char* paid) {
     Type("淘宝单号", number);
-    Type("商品名称", goods);
+    if (goods != nullptr) Type("商品名称", goods);
     Type("商品单价", price);
     Type("商品数量", quantity);
     Type("商品链接", "http://item.example/1");
@@ -193,3 +196,34 @@ TEST_F(QtOrder, TwoItemsSavedPrintedFoundAndPrintedAgain) {
 }
 
 }  // namespace
+
+// Hostile text pasted into a real box: control characters, ten thousand
+// characters, characters GBK does not have. The box shows what it holds,
+// cut at its maximum length and at whole characters, and the ledger stores
+// exactly that.
+TEST_F(QtOrder, PastedHostileTextIsShownAndStoredAsTheBoxHoldsIt) {
+  Type("代购单号_编辑框", "A002");
+  Type("客户姓名", "张三");
+  Type("联系方法", "13800000000");
+  QString hostile = QString::fromUtf8("\x01\t前") + QString(10000, QChar(0x957F)) +
+                    QString::fromUtf8("\xF0\x9F\x98\x80\xE2\x82\xAC") + QChar(0xFFFD);
+  QGuiApplication::clipboard()->setText(hostile);
+  auto* edit = Widget<QLineEdit>("商品名称");
+  QTest::mouseClick(edit, Qt::LeftButton);
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+
+  const auto& box = dynamic_cast<const forms::EditBox&>(Unit("商品名称"));
+  const std::string held = box.content();
+  ASSERT_FALSE(held.empty());
+  EXPECT_LE(held.size(), static_cast<std::size_t>(box.settings().max_length));
+  EXPECT_EQ(platform::LeadingBytes(held, held.size()).size(), held.size());
+  EXPECT_EQ(platform::FromQString(edit->text()), held);
+
+  EnterItem("T3", nullptr, "10", "1", "10");
+  EXPECT_TRUE(dialogs_.errors().empty());
+  ASSERT_TRUE(store::SelectDatabase("流水账"_gbk));
+  ASSERT_EQ(store::GetRecordCount(), 1);
+  store::GoTo(1);
+  EXPECT_EQ(store::ReadField(3).AsText(), held);
+}
