@@ -3,6 +3,7 @@
 // and takes the status "悔单"; the query that listed it runs again.
 #include "app/desk_units.h"
 #include "app/handlers.h"
+#include "app/held_record.h"
 #include "app/layout/windows.h"
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
@@ -79,7 +80,12 @@ void ConfirmCancellation() {
   store::SelectDatabase("流水账"_gbk);
   if (record < 1 || record > store::GetRecordCount()) return;
   store::GoTo(record);
-  const ledger::OrderWrites order(ReadText(Cancellation("订单标签")));
+  const Text number = ReadText(Cancellation("订单标签"));
+  // Cancelled meanwhile at another desk, the refund is not paid twice.
+  HeldRecord held(ledger::OrderWord(number));
+  if (!held.Expect(ledger::kOrderNumber, number) || !held.ExpectNot(ledger::kStatus, "悔单"_gbk))
+    return;
+  const ledger::OrderWrites order(number);
   const bool written = order.WriteAll(
       {{ledger::kArrivalTime, Value::DateTime(runtime::Now())},
        {ledger::kCollector, Value::OfText("退款"_gbk + runtime::ToText(Value::Double(refund)))},

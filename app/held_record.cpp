@@ -31,7 +31,11 @@ HeldRecord::~HeldRecord() {
   if (locked_) db_->UnlockRecord(index_);
 }
 
-bool HeldRecord::Expect(int field, std::string_view text) {
+bool HeldRecord::Expect(int field, std::string_view text) { return Check(field, text, true); }
+
+bool HeldRecord::ExpectNot(int field, std::string_view text) { return Check(field, text, false); }
+
+bool HeldRecord::Check(int field, std::string_view text, bool equal) {
   if (!held_) return false;
   const runtime::Value value = store::ReadField(field);
   if (store::LastError() != store::error::kOk) {
@@ -40,7 +44,7 @@ bool HeldRecord::Expect(int field, std::string_view text) {
     return false;
   }
   const runtime::Text now = runtime::ToText(value);
-  if (now == text) return true;
+  if ((now == text) == equal) return true;
   Ask(what_ + "刚被改过，现在是“"_gbk + now + "”，这次没有保存。\r\n请重新查找后再操作。"_gbk,
       box::kStop, "记录已改动"_gbk);
   held_ = false;

@@ -31,9 +31,13 @@ class HeldRecord {
   // Expect is reported: the record changed since the list was filled, and
   // nothing was saved.
   bool Expect(int field, std::string_view text);
+  // The same, for a field that must no longer hold `text`.
+  bool ExpectNot(int field, std::string_view text);
   bool held() const { return held_; }
 
  private:
+  bool Check(int field, std::string_view text, bool equal);
+
   runtime::Text what_;
   store::Database* db_ = nullptr;
   std::int32_t index_ = -1;
