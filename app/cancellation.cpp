@@ -14,6 +14,7 @@
 #include "platform/services.h"
 #include "runtime/convert.h"
 #include "runtime/time_commands.h"
+#include "store/errors.h"
 #include "store/record_store.h"
 
 namespace desk {
@@ -77,10 +78,15 @@ void ConfirmCancellation() {
   if (Ask(question, box::kYesNo, "提醒"_gbk) != box::kYes) return;
   // The window names its order only by the record number in its tag.
   const auto record = static_cast<std::int32_t>(runtime::ToNumber(Value::OfText(Tag("按钮2"))));
-  store::SelectDatabase("流水账"_gbk);
-  if (record < 1 || record > store::GetRecordCount()) return;
-  store::GoTo(record);
   const Text number = ReadText(Cancellation("订单标签"));
+  store::SelectDatabase("流水账"_gbk);
+  const std::int32_t count = store::GetRecordCount();
+  if (record < 1 || record > count) {
+    // A count that cannot be read (another desk busy with the file) is said.
+    if (store::LastError() != store::error::kOk) ReportFailedWrite(ledger::OrderWord(number));
+    return;
+  }
+  store::GoTo(record);
   // Cancelled meanwhile at another desk, the refund is not paid twice.
   HeldRecord held(ledger::OrderWord(number));
   if (!held.Expect(ledger::kOrderNumber, number) || !held.ExpectNot(ledger::kStatus, "悔单"_gbk))
