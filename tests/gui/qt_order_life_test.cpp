@@ -279,4 +279,24 @@ TEST_F(QtOrderLife, AnOrderLivesItsWholeLifeAndAnotherIsCancelled) {
                       "http://shop.example/901", "0", "50"}));
 }
 
+// Typing past a box's length stops at the last whole character that fits:
+// the box shows what the customer book then keeps.
+TEST_F(QtOrderLife, TypingPastABoxsLengthKeepsWholeCharacters) {
+  desk_.ShowPage(kCustomerPage);
+  const QString name = "A" + QString(21, QChar(0x8d75));     // 赵
+  const QString remark = "A" + QString(101, QChar(0x5907));  // 备
+  desk_.Type("客户管理姓名编辑框", name.toUtf8().constData());
+  desk_.Type("客户管理联系编辑框", "13900000000");
+  desk_.Type("备注", remark.toUtf8().constData());
+  EXPECT_EQ(desk_.Widget<QLineEdit>("客户管理姓名编辑框")->text(), name.left(20));
+  EXPECT_EQ(Text("客户管理姓名编辑框"), name.left(20));
+  EXPECT_EQ(desk_.Widget<QPlainTextEdit>("备注")->toPlainText(), remark.left(100));
+  answers_.AnswerBox(QMessageBox::Yes);
+  ASSERT_TRUE(desk_.Click("添加客户"));
+  EXPECT_EQ(answers_.TakeBoxTexts(), QStringList({Q("确认添加客户信息？")}));
+  ASSERT_EQ(List("客户超级列表框")->model()->rowCount(), 1);
+  EXPECT_EQ(Cell("客户超级列表框", 0, 0), name.left(20));
+  EXPECT_EQ(Cell("客户超级列表框", 0, 4), remark.left(100));
+}
+
 }  // namespace
