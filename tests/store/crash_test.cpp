@@ -31,7 +31,7 @@ Value ValueFor(int field, std::int32_t id, std::int32_t seed) {
   const auto s = static_cast<std::size_t>(seed);
   switch (field) {
     case 1:
-      return Value::OfText("n" + std::to_string(id));
+      return Value::OfText(Numbered("n", id));
     case 2:
       return Value::OfBytes(
           std::vector<std::uint8_t>(s * 173 % 1700, static_cast<std::uint8_t>(seed % 251 + 1)));

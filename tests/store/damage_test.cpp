@@ -42,7 +42,7 @@ class DamageTest : public ::testing::Test {
     args.read_only = read_only;
     return args;
   }
-  static std::string Number(int i) { return "N" + std::to_string(i); }
+  static std::string Number(int i) { return Numbered("N", i); }
   // Notes of 0 to 1400 bytes: none, one, two and three blocks.
   static std::string Note(int i) {
     return std::string(static_cast<std::size_t>(i * 350 % 1401), static_cast<char>('a' + i % 26));
@@ -65,7 +65,7 @@ class DamageTest : public ::testing::Test {
   }
   VerifyResult Verified() {
     DatabaseList list;
-    if (!list.OpenDatabase(Args(true))) return {{"open: " + std::to_string(LastError())}, {}, 0, 0};
+    if (!list.OpenDatabase(Args(true))) return {{Numbered("open: ", LastError())}, {}, 0, 0};
     return VerifyDatabase(*list.current());
   }
   RepairResult Repair() {

@@ -53,7 +53,7 @@ class Workload {
   bool purged() const { return purged_; }
 
  private:
-  static std::string Id(int i) { return "A" + std::to_string(i); }
+  static std::string Id(int i) { return Numbered("A", i); }
   static std::string Note(std::size_t n) {
     std::string note(n, ' ');
     for (std::size_t k = 0; k < n; ++k) note[k] = static_cast<char>('a' + (k * 7 + n) % 26);
@@ -204,7 +204,10 @@ TEST_F(FaultTest, EveryFailingReadWriteOrFlushLosesNothingAcknowledged) {
       faults.fail_write = n;
       faults.write_fault = w.fault;
       faults.sticky = w.sticky;
-      RunWith(faults, std::string(w.name) + " at write " + std::to_string(n));
+      std::string label = w.name;
+      label += " at write ";
+      label += std::to_string(n);
+      RunWith(faults, label);
       if (HasFatalFailure()) return;
     }
   }
@@ -213,15 +216,14 @@ TEST_F(FaultTest, EveryFailingReadWriteOrFlushLosesNothingAcknowledged) {
       Faults faults;
       faults.fail_read = n;
       faults.read_fault = fault;
-      RunWith(faults, std::string(fault == ReadFault::kError ? "failed" : "short") + " read " +
-                          std::to_string(n));
+      RunWith(faults, Numbered(fault == ReadFault::kError ? "failed read " : "short read ", n));
       if (HasFatalFailure()) return;
     }
   }
   for (int n = 1; n <= counted.flushes_seen; ++n, ++injected) {
     Faults faults;
     faults.fail_flush = n;
-    RunWith(faults, "failed flush " + std::to_string(n));
+    RunWith(faults, Numbered("failed flush ", n));
   }
   std::printf("faults injected: %d (over %d writes, %d reads, %d flushes)\n", injected,
               counted.writes_seen, counted.reads_seen, counted.flushes_seen);

@@ -179,14 +179,6 @@ TEST_F(ProcessTest, SharingModesHoldBetweenProcesses) {
   EXPECT_EQ(list.GetRecordCount(), 4);
 }
 
-// A record's name: the prefix, then the number. Built piece by piece, since
-// GCC 12 sees a false overlap (-Wrestrict) in "literal" + std::string.
-std::string Tagged(const char* prefix, std::int32_t n) {
-  std::string name = prefix;
-  name += std::to_string(n);
-  return name;
-}
-
 TEST_F(ProcessTest, TwoProcessesAppendingFiveHundredEachEndWithAThousandDistinctSerials) {
   constexpr int kEach = 500;
   auto appender = [args = Args()](std::int32_t tag) {
@@ -196,7 +188,7 @@ TEST_F(ProcessTest, TwoProcessesAppendingFiveHundredEachEndWithAThousandDistinct
       channel.Send('O');
       if (channel.Receive() != 'G') return 2;
       for (std::int32_t i = 0; i < kEach; ++i) {
-        std::vector<Value> values = {Value::OfText(Tagged("p", tag)), Value::Int(i)};
+        std::vector<Value> values = {Value::OfText(Numbered("p", tag)), Value::Int(i)};
         // Refused while the other holds the header lock: try again.
         while (!list.AppendRecord(values))
           if (LastError() != error::kLockViolation) return 3;
@@ -259,7 +251,7 @@ TEST(KilledProcess, LeavesFilesThatOpenVerifyAndHoldEveryAppendThatReturned) {
       if (!list.OpenDatabase(args)) return 1;
       for (std::int32_t n = list.GetRecordCount() + 1;; ++n) {
         std::vector<Value> values = {
-            Value::OfText(Tagged("n", n)),
+            Value::OfText(Numbered("n", n)),
             Value::OfBytes(bytes_of(n, static_cast<std::size_t>(n * 173 % 1700))),
             Value::OfText(std::string(static_cast<std::size_t>(n * 91 % 1100), 'x')),
             Value::Double(n)};
@@ -286,7 +278,7 @@ TEST(KilledProcess, LeavesFilesThatOpenVerifyAndHoldEveryAppendThatReturned) {
     ASSERT_GE(list.GetRecordCount(), confirmed);
     for (std::int32_t n = 1; n <= confirmed; ++n) {
       ASSERT_TRUE(list.GoTo(n));
-      EXPECT_EQ(list.ReadField(Value::Int(1)), Value::OfText(Tagged("n", n)));
+      EXPECT_EQ(list.ReadField(Value::Int(1)), Value::OfText(Numbered("n", n)));
       EXPECT_EQ(list.ReadField(Value::Int(4)), Value::Double(n));
     }
     VerifyResult verified = VerifyDatabase(*list.current());

@@ -28,7 +28,7 @@ class ScanTest : public ::testing::Test {
               0);
     ASSERT_TRUE(list_.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
     for (std::int32_t i = 0; i < kRecords; ++i) {
-      std::vector<Value> values = {Value::OfText("n" + std::to_string(i)), Value::Int(i),
+      std::vector<Value> values = {Value::OfText(Numbered("n", i)), Value::Int(i),
                                    Value::OfText(i % 7 == 0 ? std::string(600, 'x') : "")};
       ASSERT_TRUE(list_.AppendRecord(values));
     }
@@ -68,7 +68,7 @@ TEST_F(ScanTest, HandsOverEveryRecordInOrderWithItsFieldsAndStopsWhenAsked) {
   std::int32_t expected = 0;
   EXPECT_TRUE(list_.ScanRecords([&](std::int32_t index, std::span<const std::uint8_t> record) {
     EXPECT_EQ(index, expected++);
-    const std::string name = "n" + std::to_string(index);
+    const std::string name = Numbered("n", index);
     EXPECT_EQ(db().TextOfRecord(record, 0), std::optional<std::string_view>(name));
     EXPECT_EQ(db().TextOfRecord(record, 1), std::nullopt);  // not a text field
     Value n, note;
@@ -93,7 +93,7 @@ TEST_F(ScanTest, EachRecordIsTheCurrentRecordWhileVisitedAndTheCursorComesBack) 
   std::int32_t visits = 0;
   EXPECT_TRUE(list_.ScanAsCurrent([&](std::int32_t index) {
     EXPECT_EQ(list_.GetRecordNumber(), index + 1);
-    EXPECT_EQ(list_.ReadField(Value::Int(1)), Value::OfText("n" + std::to_string(index)));
+    EXPECT_EQ(list_.ReadField(Value::Int(1)), Value::OfText(Numbered("n", index)));
     EXPECT_EQ(list_.ReadField(Value::Int(2)), Value::Int(index));
     return ++visits < 100;
   }));

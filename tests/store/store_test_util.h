@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gbk.h"
@@ -61,6 +62,13 @@ inline std::vector<std::uint8_t> Deciphered(std::vector<std::uint8_t> bytes,
   return bytes;
 }
 
+// `prefix` followed by the number, built piece by piece: GCC 12 sees a false
+// overlap (-Wrestrict) in "literal" + std::string in Release builds.
+inline std::string Numbered(std::string_view prefix, long long n) {
+  std::string text(prefix);
+  text += std::to_string(n);
+  return text;
+}
 inline std::int32_t Int32At(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
   return static_cast<std::int32_t>(
       std::uint32_t{bytes[offset]} | std::uint32_t{bytes[offset + 1]} << 8 |
