@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 #include "forms/units/edit_box.h"
 #include "gui/print_service.h"
