@@ -102,8 +102,17 @@ void NoteFailedAllocation(std::size_t size) { last_failed_allocation = size; }
 }  // namespace runtime
 
 // The global allocator records the size of a failed request so that the
-// memory report can name it. Sanitizer builds keep their own allocator.
-#if !defined(__SANITIZE_ADDRESS__)
+// memory report can name it. Sanitizer builds keep their own allocator: it
+// pairs every allocation with its own release (gcc says so with
+// __SANITIZE_ADDRESS__, clang with __has_feature).
+#if defined(__SANITIZE_ADDRESS__)
+#define ORDERDESK_SANITIZER_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORDERDESK_SANITIZER_ALLOCATOR 1
+#endif
+#endif
+#if !defined(ORDERDESK_SANITIZER_ALLOCATOR)
 void* operator new(std::size_t size) {
   if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
   runtime::NoteFailedAllocation(size);
