@@ -330,12 +330,14 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   list.Clear();
   if (table_row.rows != nullptr) table_row.rows->clear();
 
+  // The rows reach the list view together once the walk is done.
+  std::vector<std::vector<Text>> rows_made;
   auto add_row = [&] {
     if (table_row.rows != nullptr) table_row.rows->push_back(store::GetRecordNumber());
     std::vector<Text> cells;
     cells.reserve(table_row.columns.size());
     for (const ListColumn& column : table_row.columns) cells.push_back(CellText(column));
-    list.Append(std::move(cells));
+    rows_made.push_back(std::move(cells));
     if (extras.on_listed) extras.on_listed();
   };
 
@@ -383,6 +385,7 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     }
   }
 
+  list.AppendAll(std::move(rows_made));
   const int rows = list.Count();
   for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
   if (rows == 0 && extras.show_empty_message && !table_row.empty_text.empty())
