@@ -3,6 +3,7 @@
 // with a description, back at the shop, collected again.
 #include "app/desk_units.h"
 #include "app/handlers.h"
+#include "app/held_record.h"
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
@@ -22,13 +23,16 @@ void FillAfterSalesList() { FillRecordList(ListId::kAfterSales); }
 
 Value Now() { return Value::DateTime(runtime::Now()); }
 
-ledger::OrderWrites OrderOfRow(int row) {
-  return ledger::OrderWrites(ListRows(kAfterSalesList).Cell(row, kOrderNumberColumn));
+runtime::Text OrderNumberOfRow(int row) {
+  return ListRows(kAfterSalesList).Cell(row, kOrderNumberColumn);
 }
 
 // Steps 2 and 3 act only on orders at the step before; the first row that is
 // not ends the step with `refusal`, leaving it and the rows after unchanged.
-bool AtStep(const runtime::Text& status, const runtime::Text& refusal) {
+// The record is held meanwhile (see HeldRecord), so the status read is the
+// one the writes change.
+bool AtStep(const HeldRecord& held, const runtime::Text& status, const runtime::Text& refusal) {
+  if (!held.held()) return false;
   if (ledger::TextField(ledger::kStatus) == status) return true;
   Ask(refusal, box::kOk, "错了"_gbk);
   return false;
@@ -51,10 +55,13 @@ void SubmitAfterSalesNote() {
   }
   // Any listed order may be sent again, which restarts its steps.
   const bool written = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [&](int row) {
-    const ledger::OrderWrites order = OrderOfRow(row);
-    return order.Write(ledger::kAfterSalesSent, Now()) &&
-           order.Write(ledger::kAfterSalesNote, Value::OfText(note)) &&
-           order.Write(ledger::kStatus, Value::OfText("已发售后"_gbk));
+    const runtime::Text number = OrderNumberOfRow(row);
+    HeldRecord held(ledger::OrderWord(number));
+    if (!held.Expect(ledger::kOrderNumber, number)) return false;
+    const ledger::OrderWrites order(number);
+    return order.WriteAll({{ledger::kAfterSalesSent, Now()},
+                           {ledger::kAfterSalesNote, Value::OfText(note)},
+                           {ledger::kStatus, Value::OfText("已发售后"_gbk)}});
   });
   if (!written) return;
   WriteText(Main("售后情况"), {});
@@ -63,10 +70,13 @@ void SubmitAfterSalesNote() {
 
 void ConfirmAfterSalesArrival() {
   const bool done = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [](int row) {
-    const ledger::OrderWrites order = OrderOfRow(row);
-    return AtStep("已发售后"_gbk, "还没寄出去呢！"_gbk) &&
-           order.Write(ledger::kAfterSalesBack, Now()) &&
-           order.Write(ledger::kStatus, Value::OfText("售后到货未提"_gbk));
+    const runtime::Text number = OrderNumberOfRow(row);
+    HeldRecord held(ledger::OrderWord(number));
+    const ledger::OrderWrites order(number);
+    return held.Expect(ledger::kOrderNumber, number) &&
+           AtStep(held, "已发售后"_gbk, "还没寄出去呢！"_gbk) &&
+           order.WriteAll({{ledger::kAfterSalesBack, Now()},
+                           {ledger::kStatus, Value::OfText("售后到货未提"_gbk)}});
   });
   if (done) FillAfterSalesList();
 }
@@ -78,11 +88,14 @@ void AfterSalesPickup() {
     return;
   }
   const bool done = ForEachTickedRow(kAfterSalesList, AfterSalesRows, [&](int row) {
-    const ledger::OrderWrites order = OrderOfRow(row);
+    const runtime::Text number = OrderNumberOfRow(row);
+    HeldRecord held(ledger::OrderWord(number));
+    const ledger::OrderWrites order(number);
     // The collection time replaces the time the goods came back.
-    return AtStep("售后到货未提"_gbk, "没到呢！"_gbk) &&
-           order.Write(ledger::kAfterSalesBack, Now()) &&
-           order.Write(ledger::kStatus, Value::OfText("售后提货，提货人是"_gbk + collector));
+    return held.Expect(ledger::kOrderNumber, number) &&
+           AtStep(held, "售后到货未提"_gbk, "没到呢！"_gbk) &&
+           order.WriteAll({{ledger::kAfterSalesBack, Now()},
+                           {ledger::kStatus, Value::OfText("售后提货，提货人是"_gbk + collector)}});
   });
   if (done) FillAfterSalesList();
 }

@@ -3,6 +3,7 @@
 // the pickup page.
 #include "app/desk_units.h"
 #include "app/handlers.h"
+#include "app/held_record.h"
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
@@ -37,12 +38,17 @@ void InvertArrivalTicks() {
 }
 
 void ConfirmArrivals() {
-  // Every listed row was "没到货" when the list was filled; each confirmed
-  // row takes its own time.
+  // Each confirmed row takes its own time. A row whose order is no longer
+  // "没到货" (handed over or cancelled since the fill, here or at another
+  // desk) ends the batch unchanged, so nothing later is overwritten.
   const bool written = ForEachTickedRow(kArrivalList, ArrivalRows, [](int row) {
-    const ledger::OrderWrites order(ListRows(kArrivalList).Cell(row, kOrderNumberColumn));
-    return order.Write(ledger::kArrivalTime, runtime::Value::DateTime(runtime::Now())) &&
-           order.Write(ledger::kStatus, runtime::Value::OfText("已到货"_gbk));
+    const runtime::Text number = ListRows(kArrivalList).Cell(row, kOrderNumberColumn);
+    HeldRecord held(ledger::OrderWord(number));
+    if (!held.Expect(ledger::kOrderNumber, number) || !held.Expect(ledger::kStatus, "没到货"_gbk))
+      return false;
+    const ledger::OrderWrites order(number);
+    return order.WriteAll({{ledger::kArrivalTime, runtime::Value::DateTime(runtime::Now())},
+                           {ledger::kStatus, runtime::Value::OfText("已到货"_gbk)}});
   });
   if (written) FillArrivalList();
 }

@@ -3,6 +3,7 @@
 // and takes the status "悔单"; the query that listed it runs again.
 #include "app/desk_units.h"
 #include "app/handlers.h"
+#include "app/held_record.h"
 #include "app/layout/windows.h"
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
@@ -13,6 +14,7 @@
 #include "platform/services.h"
 #include "runtime/convert.h"
 #include "runtime/time_commands.h"
+#include "store/errors.h"
 #include "store/record_store.h"
 
 namespace desk {
@@ -76,17 +78,26 @@ void ConfirmCancellation() {
   if (Ask(question, box::kYesNo, "提醒"_gbk) != box::kYes) return;
   // The window names its order only by the record number in its tag.
   const auto record = static_cast<std::int32_t>(runtime::ToNumber(Value::OfText(Tag("按钮2"))));
+  const Text number = ReadText(Cancellation("订单标签"));
   store::SelectDatabase("流水账"_gbk);
-  if (record < 1 || record > store::GetRecordCount()) return;
+  const std::int32_t count = store::GetRecordCount();
+  if (record < 1 || record > count) {
+    // A count that cannot be read (another desk busy with the file) is said.
+    if (store::LastError() != store::error::kOk) ReportFailedWrite(ledger::OrderWord(number));
+    return;
+  }
   store::GoTo(record);
-  const ledger::OrderWrites order(ReadText(Cancellation("订单标签")));
-  const bool written =
-      order.Write(ledger::kArrivalTime, Value::DateTime(runtime::Now())) &&
-      order.Write(ledger::kCollector,
-                  Value::OfText("退款"_gbk + runtime::ToText(Value::Double(refund)))) &&
-      order.Write(ledger::kStatus, Value::OfText("悔单"_gbk)) &&
-      order.Write(ledger::kAfterSalesNote, Value::OfText(ReadText(Cancellation("编辑框1")))) &&
-      order.Write(ledger::kRefund, Value::Double(refund));
+  // Cancelled meanwhile at another desk, the refund is not paid twice.
+  HeldRecord held(ledger::OrderWord(number));
+  if (!held.Expect(ledger::kOrderNumber, number) || !held.ExpectNot(ledger::kStatus, "悔单"_gbk))
+    return;
+  const ledger::OrderWrites order(number);
+  const bool written = order.WriteAll(
+      {{ledger::kArrivalTime, Value::DateTime(runtime::Now())},
+       {ledger::kCollector, Value::OfText("退款"_gbk + runtime::ToText(Value::Double(refund)))},
+       {ledger::kStatus, Value::OfText("悔单"_gbk)},
+       {ledger::kAfterSalesNote, Value::OfText(ReadText(Cancellation("编辑框1")))},
+       {ledger::kRefund, Value::Double(refund)}});
   if (!written) return;
   if (RepeatLastQuery()) CloseCancellationWindow();
 }

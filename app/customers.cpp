@@ -1,8 +1,12 @@
 // The customer book: the whole book on the customer page, adding, finding
 // by name or contact, deleting, and handing one customer's name and contact
 // to the order form.
+#include <vector>
+
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "app/handlers.h"
+#include "app/held_record.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
 #include "platform/gbk.h"
@@ -49,10 +53,13 @@ void AddCustomer() {
   }
   if (Ask("确认添加客户信息？"_gbk, box::kYesNo, "确认添加"_gbk) != box::kYes) return;
   store::SelectDatabase("客户库"_gbk);
-  bool saved = store::AppendRecord();
-  for (int field = 1; saved && field <= 5; ++field)
-    saved = store::WriteField(field, Value::OfText(ReadText(Main(kNewCustomerBoxes[field - 1]))));
-  if (!saved) {
+  // One append with every value: another desk never sees a half-written
+  // customer, and a refused append leaves none.
+  std::vector<Value> fields;
+  for (std::string_view box : kNewCustomerBoxes)
+    fields.push_back(Value::OfText(ReadText(Main(box))));
+  if (!FitFields(fields)) return;
+  if (!store::AppendRecord(fields)) {
     // The boxes keep what was typed, so nothing is lost.
     ReportFailedWrite("客户“"_gbk + ReadText(Main("客户管理姓名编辑框")) + "”的信息"_gbk);
     FillCustomerBook();
@@ -90,9 +97,18 @@ void DeleteCustomer() {
   store::SelectDatabase("客户库"_gbk);
   store::GoTo(CustomerRows[static_cast<std::size_t>(row)]);
   const runtime::Text customer = ListRows(kCustomerList).Cell(row, 0);
+  const runtime::Text what = "删除客户“"_gbk + customer + "”"_gbk;
+  bool deleted = false;
+  {
+    // Another desk's deletion compacts the book and moves every record after
+    // it, so the row's record number may now name someone else.
+    HeldRecord held(what);
+    deleted = held.Expect(1, customer) && held.Expect(2, ListRows(kCustomerList).Cell(row, 1)) &&
+              store::DeleteRecord();
+    if (held.held() && !deleted) ReportFailedWrite(what);
+  }
   // The book is compacted at once, so it never holds deleted customers.
-  if (!store::DeleteRecord() || !store::PurgeDeleted())
-    ReportFailedWrite("删除客户“"_gbk + customer + "”"_gbk);
+  if (deleted && !store::PurgeDeleted()) ReportFailedWrite(what);
   FillCustomerBook();
 }
 

@@ -1,6 +1,7 @@
 #include "app/ledger_fields.h"
 
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "platform/gbk.h"
 #include "runtime/convert.h"
 #include "store/record_store.h"
@@ -39,10 +40,23 @@ runtime::Text FieldWord(int field) {
 
 }  // namespace
 
+runtime::Text OrderWord(std::string_view order_number) {
+  return "订单“"_gbk + runtime::Text(order_number) + "”"_gbk;
+}
+
 bool OrderWrites::Write(int field, const runtime::Value& value) const {
+  if (!FitsField(field, value)) return false;
   if (store::WriteField(field, value)) return true;
-  ReportFailedWrite("订单“"_gbk + order_number_ + "”的"_gbk + FieldWord(field));
+  ReportFailedWrite(OrderWord(order_number_) + "的"_gbk + FieldWord(field));
   return false;
+}
+
+bool OrderWrites::WriteAll(std::initializer_list<std::pair<int, runtime::Value>> writes) const {
+  for (const auto& [field, value] : writes)
+    if (!FitsField(field, value)) return false;
+  for (const auto& [field, value] : writes)
+    if (!Write(field, value)) return false;
+  return true;
 }
 
 double NumberField(int field) { return store::ReadField(field).NumericValue(); }

@@ -2,6 +2,7 @@
 // pages write a field of the current record.
 #pragma once
 
+#include <initializer_list>
 #include <string_view>
 #include <utility>
 
@@ -19,6 +20,7 @@ constexpr int kFee = 6;
 constexpr int kDeposit = 7;
 constexpr int kCustomerName = 8;
 constexpr int kContact = 9;
+constexpr int kSpare = 10;  // written empty with a new order, never read
 constexpr int kOrderTime = 11;
 constexpr int kArrivalTime = 12;  // the cancellation time once cancelled
 constexpr int kPickupTime = 13;
@@ -38,10 +40,17 @@ class OrderWrites {
  public:
   explicit OrderWrites(runtime::Text order_number) : order_number_(std::move(order_number)) {}
   bool Write(int field, const runtime::Value& value) const;
+  // The writes of one step of an order's life, in order. Every text is
+  // checked to fit its field before the first is written, so a text that
+  // is too long leaves the record as it was, not half changed.
+  bool WriteAll(std::initializer_list<std::pair<int, runtime::Value>> writes) const;
 
  private:
   runtime::Text order_number_;
 };
+
+// "订单“NUMBER”", how the messages name an order.
+runtime::Text OrderWord(std::string_view order_number);
 
 // The current record's field as a number (any numeric field type) or as
 // text.

@@ -8,7 +8,9 @@
 #include <limits>
 
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "app/handlers.h"
+#include "app/ledger_fields.h"
 #include "app/receipt_template.h"
 #include "app/run_values.h"
 #include "platform/gbk.h"
@@ -119,36 +121,33 @@ constexpr AddCheck kAddChecks[] = {
     {kPaid, "请输入商品实收款", IsEmpty},
 };
 
-// Stores the item as a new ledger record, field by field. A failed write is
-// reported and gives false; the half-written record is then marked deleted,
-// so no list shows an order that was never taken.
+// Stores the item as a new ledger record. The record is appended with all
+// its values in one write, so another desk on the same files never sees it
+// half filled, and a refused append leaves nothing behind to clean up.
 bool StoreItem(double now) {
-  if (!store::SelectDatabase("流水账"_gbk) || !store::AppendRecord()) {
+  std::vector<Value> fields(ledger::kGoodsLink);  // fields not given stay blank
+  auto set = [&](int field, Value value) { fields[static_cast<std::size_t>(field - 1)] = value; };
+  set(ledger::kOrderNumber, Value::OfText(ReadText(kOrderNumber)));
+  set(ledger::kMarketplaceNumber, Value::OfText(ReadText(kMarketplaceNumber)));
+  set(ledger::kGoodsName, Value::OfText(ReadText(kGoodsName)));
+  set(ledger::kQuantity, Value::Double(Amount(kQuantity)));
+  set(ledger::kGoodsTotal, Value::Double(Amount(kGoodsTotal)));
+  set(ledger::kFee, Value::Double(Amount(kFee)));
+  set(ledger::kDeposit, Value::Double(Amount(kPaid)));
+  set(ledger::kCustomerName, Value::OfText(ReadText(kCustomerName)));
+  set(ledger::kContact, Value::OfText(ReadText(kContact)));
+  set(ledger::kSpare, Value::OfText({}));
+  set(ledger::kOrderTime, Value::DateTime(now));
+  set(ledger::kStatus, Value::OfText("没到货"_gbk));
+  set(ledger::kGoodsLink, Value::OfText(ReadText(kLink)));
+  if (!store::SelectDatabase("流水账"_gbk)) {
     ReportFailedWrite("这一件商品的订单"_gbk);
     return false;
   }
-  const std::pair<std::int32_t, Value> fields[] = {
-      {1, Value::OfText(ReadText(kOrderNumber))},
-      {2, Value::OfText(ReadText(kMarketplaceNumber))},
-      {3, Value::OfText(ReadText(kGoodsName))},
-      {4, Value::Double(Amount(kQuantity))},
-      {5, Value::Double(Amount(kGoodsTotal))},
-      {6, Value::Double(Amount(kFee))},
-      {7, Value::Double(Amount(kPaid))},
-      {8, Value::OfText(ReadText(kCustomerName))},
-      {9, Value::OfText(ReadText(kContact))},
-      {10, Value::OfText({})},
-      {11, Value::DateTime(now)},
-      {18, Value::OfText("没到货"_gbk)},
-      {20, Value::OfText(ReadText(kLink))},
-  };
-  for (const auto& [number, value] : fields) {
-    if (!store::WriteField(number, value)) {
-      const store::ErrorNumber error = store::LastError();
-      store::DeleteRecord();
-      ReportFailedWrite("这一件商品的订单"_gbk, error);
-      return false;
-    }
+  if (!FitFields(fields)) return false;
+  if (!store::AppendRecord(fields)) {
+    ReportFailedWrite("这一件商品的订单"_gbk);
+    return false;
   }
   return true;
 }

@@ -7,6 +7,7 @@
 
 #include "app/desk_units.h"
 #include "app/handlers.h"
+#include "app/held_record.h"
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
@@ -28,12 +29,26 @@ void FillPickupList() {
                                                         : ListId::kPickupByNumber);
 }
 
-// Hands over the current record; false when the balance was refused or a
-// write failed.
+// Holds the current record while it is still the arrived order `number`
+// of the list; handed over meanwhile at another desk (its balance taken
+// there) or cancelled, it is left as it is.
+bool HoldArrived(HeldRecord& held, const runtime::Text& number) {
+  return held.Expect(ledger::kOrderNumber, number) && held.Expect(ledger::kStatus, "已到货"_gbk);
+}
+
+// Hands over the current record; false when the balance was refused, the
+// order changed since the fill or a write failed. The record is not held
+// while the assistant answers the balance question, so the other desk is
+// never kept waiting on a person; it is checked again before the writes.
 bool HandOver(int row, const runtime::Text& collector) {
-  const double balance =
-      BalanceDue(ledger::NumberField(ledger::kGoodsTotal), ledger::NumberField(ledger::kFee),
-                 ledger::NumberField(ledger::kDeposit));
+  const runtime::Text number = ListRows(kPickupList).Cell(row, kOrderNumberColumn);
+  double balance = 0;
+  {
+    HeldRecord held(ledger::OrderWord(number));
+    if (!HoldArrived(held, number)) return false;
+    balance = BalanceDue(ledger::NumberField(ledger::kGoodsTotal),
+                         ledger::NumberField(ledger::kFee), ledger::NumberField(ledger::kDeposit));
+  }
   if (std::fabs(balance) > kZeroAmount) {
     const runtime::Text question =
         "请收取余款"_gbk + runtime::ToText(Value::Double(balance)) + "元"_gbk;
@@ -42,11 +57,13 @@ bool HandOver(int row, const runtime::Text& collector) {
       return false;
     }
   }
-  const ledger::OrderWrites order(ListRows(kPickupList).Cell(row, kOrderNumberColumn));
-  return order.Write(ledger::kPickupTime, Value::DateTime(runtime::Now())) &&
-         order.Write(ledger::kCollector, Value::OfText(collector)) &&
-         order.Write(ledger::kStatus, Value::OfText("已提货"_gbk)) &&
-         order.Write(ledger::kBalancePaid, Value::Double(balance));
+  HeldRecord held(ledger::OrderWord(number));
+  if (!HoldArrived(held, number)) return false;
+  const ledger::OrderWrites order(number);
+  return order.WriteAll({{ledger::kPickupTime, Value::DateTime(runtime::Now())},
+                         {ledger::kCollector, Value::OfText(collector)},
+                         {ledger::kStatus, Value::OfText("已提货"_gbk)},
+                         {ledger::kBalancePaid, Value::Double(balance)}});
 }
 
 }  // namespace

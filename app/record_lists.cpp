@@ -9,6 +9,7 @@
 #include "runtime/convert.h"
 #include "runtime/date_time.h"
 #include "runtime/time_commands.h"
+#include "store/errors.h"
 #include "store/record_store.h"
 
 namespace desk {
@@ -296,6 +297,12 @@ void ShowEmptyMessage(const RecordList& table_row) {
     Ask(text, box::kOk, platform::Utf8ToGbk(table_row.empty_title));
 }
 
+void ReportUnreadList(store::ErrorNumber error) {
+  Ask("列表没有读完整，可能少了一些记录，请稍后再查找。\r\n数据库提示："_gbk +
+          Text(store::ErrorText(error)),
+      box::kStop, "读取失败"_gbk);
+}
+
 Text CellText(const ListColumn& column) {
   Value value = store::ReadField(column.field);
   switch (column.kind) {
@@ -332,11 +339,18 @@ int FillRecordList(ListId id, const FillExtras& extras) {
 
   // The rows reach the list view together once the walk is done.
   std::vector<std::vector<Text>> rows_made;
+  // Set when the walk or a read was refused part-way (another desk appending or
+  // writing at that moment): the list then lacks records, which the
+  // assistant must be told rather than shown "nothing found".
+  store::ErrorNumber unread = store::error::kOk;
   auto add_row = [&] {
     if (table_row.rows != nullptr) table_row.rows->push_back(store::GetRecordNumber());
     std::vector<Text> cells;
     cells.reserve(table_row.columns.size());
-    for (const ListColumn& column : table_row.columns) cells.push_back(CellText(column));
+    for (const ListColumn& column : table_row.columns) {
+      cells.push_back(CellText(column));
+      if (store::LastError() != store::error::kOk) unread = store::LastError();
+    }
     rows_made.push_back(std::move(cells));
     if (extras.on_listed) extras.on_listed();
   };
@@ -373,12 +387,13 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     // where that walk leaves it: after the last record that met the
     // condition, or on the first record.
     std::int32_t after_last_match = 0;
-    store::ScanAsCurrent([&](std::int32_t index) {
+    const bool complete = store::ScanAsCurrent([&](std::int32_t index) {
       if (!condition.Holds()) return true;
       if (!extra || extra->Holds()) add_row();
       after_last_match = index + 1;
       return true;
     });
+    if (!complete) unread = store::LastError();
     if (after_last_match > 0) {
       store::GoTo(after_last_match);
       store::Skip();
@@ -388,7 +403,9 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   list.AppendAll(std::move(rows_made));
   const int rows = list.Count();
   for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
-  if (rows == 0 && extras.show_empty_message && !table_row.empty_text.empty())
+  if (unread != store::error::kOk)
+    ReportUnreadList(unread);
+  else if (rows == 0 && extras.show_empty_message && !table_row.empty_text.empty())
     ShowEmptyMessage(table_row);
   return rows;
 }

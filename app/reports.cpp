@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/desk_units.h"
+#include "app/field_room.h"
 #include "app/handlers.h"
 #include "app/order_form.h"
 #include "app/run_values.h"
@@ -73,9 +74,15 @@ void DisableReportPrinting() {
 
 void SaveReceipt() {
   runtime::Bytes contents = Command("DataSrcGetData", {UnitValue(kReceiptSource)}).AsBytes();
-  if (!store::SelectDatabase("报表库"_gbk) || !store::AppendRecord() ||
-      !store::WriteField(kOrderNumberField, Value::OfText(ReadText(kOrderNumber))) ||
-      !store::WriteField(kContentsField, Value::OfBytes(contents))) {
+  // One append with both values, so a refusal leaves no empty report behind.
+  const Value fields[] = {Value::OfText(ReadText(kOrderNumber)), Value::OfBytes(contents)};
+  static_assert(kOrderNumberField == 1 && kContentsField == 2);
+  if (!store::SelectDatabase("报表库"_gbk)) {
+    ReportFailedWrite("小票报表"_gbk);
+    return;
+  }
+  if (!FitFields(fields)) return;
+  if (!store::AppendRecord(fields)) {
     ReportFailedWrite("小票报表"_gbk);
     return;
   }

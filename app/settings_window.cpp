@@ -5,6 +5,7 @@
 #include "app/order_form.h"
 #include "app/run_values.h"
 #include "platform/gbk.h"
+#include "platform/ini_file.h"
 #include "runtime/system_commands.h"
 
 namespace desk {
@@ -16,6 +17,13 @@ constexpr UnitName kShopNameBox = Settings("店名编辑框");
 constexpr UnitName kInquiryNumberBox = Settings("查询号码编辑框");
 
 runtime::Text SettingsFile() { return ProgramFile("配置.ini"_gbk); }
+
+// A value the settings file gives back unchanged at the next start: one
+// line, within the reader's limit.
+bool ReadsBackAsTyped(std::string_view value) {
+  return value.find_first_of("\r\n") == std::string_view::npos &&
+         value.size() <= platform::kIniValueLimit;
+}
 
 }  // namespace
 
@@ -37,6 +45,12 @@ void ApplySettings() {
   }
   if (ReadText(kInquiryNumberBox).empty()) {
     Ask("请正确输入订单查询号码！"_gbk, box::kYesNo);
+    return;
+  }
+  if (!ReadsBackAsTyped(ReadText(kShopNameBox)) || !ReadsBackAsTyped(ReadText(kInquiryNumberBox))) {
+    Ask("店名或订单查询号码无法原样存入配置.ini：不能有换行，最长 10239 个字节。\r\n"
+        "请改正后再确定。"_gbk,
+        box::kStop, "设置没有保存"_gbk);
     return;
   }
   ShopName = ReadText(kShopNameBox);

@@ -1,12 +1,14 @@
 // Start-up of the main window: the program directory, the settings, the
 // three data files, the caption, and an empty receipt. (The real windows
 // show the program icon, program_icon.h.)
+#include <cstdint>
 #include <string>
 
 #include "app/desk_units.h"
 #include "app/handlers.h"
 #include "app/order_form.h"
 #include "app/run_values.h"
+#include "platform/file.h"
 #include "platform/gbk.h"
 #include "runtime/error_report.h"
 #include "runtime/system_commands.h"
@@ -54,12 +56,32 @@ runtime::Text DirectoryWithSeparator(runtime::Text directory) {
   runtime::ReportRuntimeError(text);
 }
 
-void OpenDataFiles() {
-  for (const DataFile& data : kDataFiles) {
-    if (!store::OpenDatabase(ProgramFile(platform::Utf8ToGbk(data.file)),
-                             platform::Utf8ToGbk(data.alias), runtime::Text(kPassword)))
-      EndWithoutDataFile(data, store::LastError());
+// How long an open waits while another desk on the same files holds a lock
+// that the open's checks need (it appends or lists at that moment).
+constexpr std::uint32_t kBusyWaitMs = 2000;
+
+// A refusal that goes away once the other desk's command is done. A
+// long-value file whose header is locked reads as unreadable, so that error
+// is waited out too; a really damaged one is refused after the wait.
+bool IsBusy(store::ErrorNumber error) {
+  return error == store::error::kLockViolation || error == store::error::kSharingViolation ||
+         error == store::error::kLongValueFileUnreadable;
+}
+
+bool OpenDataFile(const DataFile& data) {
+  platform::Waiting& waiting = platform::SystemWaiting();
+  const std::uint32_t start = waiting.TickCount();
+  while (!store::OpenDatabase(ProgramFile(platform::Utf8ToGbk(data.file)),
+                              platform::Utf8ToGbk(data.alias), runtime::Text(kPassword))) {
+    if (!IsBusy(store::LastError()) || waiting.TickCount() - start >= kBusyWaitMs) return false;
+    waiting.Sleep(20 + waiting.TickCount() % 20);
   }
+  return true;
+}
+
+void OpenDataFiles() {
+  for (const DataFile& data : kDataFiles)
+    if (!OpenDataFile(data)) EndWithoutDataFile(data, store::LastError());
 }
 
 }  // namespace

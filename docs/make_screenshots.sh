@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves a picture of every page of every window (offscreen, no display
-# needed) and refreshes docs/order_page.png: the order page holding a
-# two-item receipt.
+# needed) and refreshes the pictures of the pages in docs/: the order page
+# holding a two-item receipt, and the arrival, pickup, query and fund pages
+# with orders in them.
 #   docs/make_screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,3 +13,10 @@ QT_QPA_PLATFORM=offscreen tools/start_desk.sh --build "$build" --data "$(mktemp 
 # leaves it after its two items.
 ORDERDESK_ORDER_PAGE_PNG="$PWD/docs/order_page.png" QT_QPA_PLATFORM=offscreen \
   "$build/tests/gui/qt_order_tests" > /dev/null
+# The arrival, pickup, query and fund pages as the real-window test of an
+# order's whole life leaves them on its way.
+ORDERDESK_ARRIVAL_PAGE_PNG="$PWD/docs/arrival_page.png" \
+  ORDERDESK_PICKUP_PAGE_PNG="$PWD/docs/pickup_page.png" \
+  ORDERDESK_QUERY_PAGE_PNG="$PWD/docs/query_page.png" \
+  ORDERDESK_FUND_PAGE_PNG="$PWD/docs/fund_page.png" QT_QPA_PLATFORM=offscreen \
+  "$build/tests/gui/qt_order_life_tests" > /dev/null

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <cmath>
 
 #include "forms/form_runtime.h"
@@ -379,7 +381,16 @@ void QtWindowView::Refresh(forms::Unit& unit, forms::Change what) {
             line->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
           }
         } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
-          if (plain->toPlainText() != text) plain->setPlainText(text);
+          if (plain->toPlainText() != text) {
+            // A text cut to the box's length keeps the cursor where the
+            // typing goes on, as in a single-line box.
+            int cursor = plain->textCursor().position();
+            plain->setPlainText(text);
+            QTextCursor moved = plain->textCursor();
+            moved.setPosition(
+                std::min(cursor, static_cast<int>(plain->document()->characterCount()) - 1));
+            plain->setTextCursor(moved);
+          }
         }
       } else if (auto* captioned = dynamic_cast<forms::CaptionedUnit*>(&unit)) {
         QString caption = platform::ToQString(captioned->caption());

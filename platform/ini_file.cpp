@@ -316,6 +316,9 @@ bool WriteIniValue(std::string_view file, std::string_view section, std::string_
   std::string section_name(Trim(CutAtNul(section)));
   std::string key_name(Trim(CutAtNul(key)));
   std::string text = CutAtNul(value);
+  // The reader takes blanks and one pair of quotes off a value; a value that
+  // would lose either is written inside quotes, so it reads back as it was.
+  if (Trim(text) != text || Unquoted(text) != text) text = '"' + text + '"';
   if (section_name.empty() || key_name.empty() || HasLineBreak(section_name) ||
       HasLineBreak(key_name) || HasLineBreak(text) || key_name.find('=') != std::string::npos)
     return false;

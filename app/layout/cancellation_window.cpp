@@ -15,10 +15,12 @@ Window CancellationWindow() {
   window.units = {
       Label("标签1", "订单号：", {8, 24, 64, 24}),
       Label("订单标签", "标签", {56, 24, 160, 24}),
-      GroupBox("分组框1", "悔单原因", {240, 24, 176, 112},
-               {
-                   EditBox("编辑框1", {8, 16, 160, 88}).MultiLine().VerticalScrollBar(),
-               }),
+      GroupBox(
+          "分组框1", "悔单原因", {240, 24, 176, 112},
+          {
+              // The reason is stored in the after-sales description field.
+              EditBox("编辑框1", {8, 16, 160, 88}).MultiLine().VerticalScrollBar().MaxLength(400),
+          }),
       Label("淘宝标签", "标签", {56, 60, 160, 24}),
       Label("标签3", "淘宝号：", {8, 64, 56, 24}),
       Label("名称标签", "标签", {72, 93, 144, 24}),

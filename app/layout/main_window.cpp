@@ -9,12 +9,17 @@ using namespace forms::layout;
 
 namespace {
 
-// Boxes whose text is stored in a ledger text field take no more bytes than
-// the field holds (see ldgtool's field lists): order numbers, names and
-// contacts 40, goods names 200, web addresses 400.
+// Boxes whose text is stored in a ledger or customer-book text field take no
+// more bytes than the field holds (see ldgtool's field lists): order numbers,
+// names, contacts and identity-card numbers 40, goods names, addresses and
+// customer remarks 200, web addresses and after-sales descriptions 400. A
+// search box takes what the field it is compared with can hold.
 constexpr int kShortTextField = 40;
 constexpr int kGoodsNameField = 200;
 constexpr int kLongTextField = 400;
+// The status word holds "售后提货，提货人是" (18 bytes) and the collector's
+// name in 64 bytes.
+constexpr int kAfterSalesCollector = 64 - 18;
 
 Page OrderPage() {
   return {"代购下单",
@@ -99,7 +104,7 @@ Page QueryPage() {
               {
                   Button("订单编号查询", "查询", {240, 20, 56, 31}).OnClicked(&QueryByOrderNumber),
                   Label("标签14", "代购订单号：", {8, 24, 80, 24}),
-                  EditBox("查询购订单号", {80, 24, 152, 20}),
+                  EditBox("查询购订单号", {80, 24, 152, 20}).MaxLength(kShortTextField),
               }),
           GroupBox("分组框2", "按下单日期查询", {376, 40, 328, 104},
                    {
@@ -113,7 +118,7 @@ Page QueryPage() {
                    {
                        Button("按客户姓名查询", "查询", {240, 20, 56, 31}).OnClicked(&QueryByName),
                        Label("标签17", "客户姓名：", {8, 24, 80, 24}),
-                       EditBox("查询订购客户姓名", {80, 24, 152, 20}),
+                       EditBox("查询订购客户姓名", {80, 24, 152, 20}).MaxLength(kShortTextField),
                    }),
           ListView("查询超级列表框1", {10, 200, 728, 312},
                    {{"商品淘宝单号", 150},
@@ -144,7 +149,7 @@ Page ArrivalPage() {
           {
               Label("标签11", "商品淘宝单号：", {8, 48, 80, 24}),
               Button("到货查找", "查找并加入列表", {256, 48, 112, 32}).OnClicked(&FindArrivals),
-              EditBox("到货淘宝单号", {95, 52, 152, 20}),
+              EditBox("到货淘宝单号", {95, 52, 152, 20}).MaxLength(kShortTextField),
               ListView("到货超级列表框", {10, 96, 728, 400},
                        {{"商品淘宝单号", 150},
                         {"代购订单号", 120},
@@ -170,7 +175,7 @@ Page PickupPage() {
       {
           Label("标签12", "代购订单号：", {8, 48, 80, 24}),
           Button("提货查找", "查找", {256, 48, 64, 32}).OnClicked(&FindPickups),
-          EditBox("提货订购单号", {95, 52, 152, 20}),
+          EditBox("提货订购单号", {95, 52, 152, 20}).MaxLength(kShortTextField),
           ListView("提货超级列表框", {10, 96, 728, 328},
                    {{"商品淘宝单号", 150},
                     {"代购订单号", 120},
@@ -188,65 +193,69 @@ Page PickupPage() {
               {
                   Button("提货", "提货", {234, 16, 47, 27}).Disabled().OnClicked(&ConfirmPickup),
                   Label("提货信息", "提货人", {16, 17, 80, 24}),
-                  EditBox("提货人姓名", {64, 17, 160, 24}).Disabled(),
+                  EditBox("提货人姓名", {64, 17, 160, 24}).MaxLength(kShortTextField).Disabled(),
               }),
       }};
 }
 
 Page AfterSalesPage() {
-  return {
-      "售后情况",
-      {
-          GroupBox(
-              "按订单号查询2", "按订单号查询", {16, 40, 304, 64},
-              {
-                  Button("售后编号查询", "查询", {240, 20, 56, 31}).OnClicked(&QueryAfterSales),
-                  Label("标签23", "代购订单号：", {8, 24, 80, 24}),
-                  EditBox("售后购订单号", {80, 24, 152, 20}),
-              }),
-          ListView("售后超级列表框", {10, 96, 728, 264},
-                   {{"商品淘宝单号", 150},
-                    {"代购订单号", 120},
-                    {"商品名称", 100},
-                    {"数量", 50},
-                    {"商品总价", 70},
-                    {"到货时间", 80},
-                    {"客户姓名", 80},
-                    {"联系电话", 100},
-                    {"商品流通", 80},
-                    {"售后寄出", 80},
-                    {"售后情况", 150},
-                    {"售后到货", 80}})
-              .CheckBoxes(),
-          Label("标签26", "勾选上方列表的内容后，下面的操作才有效。", {23, 367, 248, 24}),
-          GroupBox(
-              "分组框3", "售后情况说明", {17, 404, 218, 128},
-              {
-                  EditBox("售后情况", {16, 24, 122, 96}).MultiLine().VerticalScrollBar().Disabled(),
-                  Button("提交说明", "提交说明", {144, 88, 64, 32})
-                      .Disabled()
-                      .OnClicked(&SubmitAfterSalesNote),
-              }),
-          GroupBox("分组框6", "售后到货", {259, 404, 218, 128},
-                   {
-                       EditBox("售后到货说明", {16, 24, 120, 96})
-                           .MultiLine()
-                           .VerticalScrollBar()
-                           .Hidden()
-                           .Disabled(),
-                       Button("售后到货按钮", "确认到货", {144, 88, 64, 32})
-                           .Disabled()
-                           .OnClicked(&ConfirmAfterSalesArrival),
-                   }),
-          GroupBox("分组框7", "售后提货", {499, 404, 218, 128},
-                   {
-                       Label("标签25", "提货人：", {13, 20, 80, 24}),
-                       EditBox("售后提货人", {45, 52, 136, 20}).Disabled(),
-                       Button("售后提货", "提货", {141, 84, 64, 32})
-                           .Disabled()
-                           .OnClicked(&AfterSalesPickup),
-                   }),
-      }};
+  return {"售后情况",
+          {
+              GroupBox(
+                  "按订单号查询2", "按订单号查询", {16, 40, 304, 64},
+                  {
+                      Button("售后编号查询", "查询", {240, 20, 56, 31}).OnClicked(&QueryAfterSales),
+                      Label("标签23", "代购订单号：", {8, 24, 80, 24}),
+                      EditBox("售后购订单号", {80, 24, 152, 20}).MaxLength(kShortTextField),
+                  }),
+              ListView("售后超级列表框", {10, 96, 728, 264},
+                       {{"商品淘宝单号", 150},
+                        {"代购订单号", 120},
+                        {"商品名称", 100},
+                        {"数量", 50},
+                        {"商品总价", 70},
+                        {"到货时间", 80},
+                        {"客户姓名", 80},
+                        {"联系电话", 100},
+                        {"商品流通", 80},
+                        {"售后寄出", 80},
+                        {"售后情况", 150},
+                        {"售后到货", 80}})
+                  .CheckBoxes(),
+              Label("标签26", "勾选上方列表的内容后，下面的操作才有效。", {23, 367, 248, 24}),
+              GroupBox("分组框3", "售后情况说明", {17, 404, 218, 128},
+                       {
+                           EditBox("售后情况", {16, 24, 122, 96})
+                               .MultiLine()
+                               .VerticalScrollBar()
+                               .MaxLength(kLongTextField)
+                               .Disabled(),
+                           Button("提交说明", "提交说明", {144, 88, 64, 32})
+                               .Disabled()
+                               .OnClicked(&SubmitAfterSalesNote),
+                       }),
+              GroupBox("分组框6", "售后到货", {259, 404, 218, 128},
+                       {
+                           EditBox("售后到货说明", {16, 24, 120, 96})
+                               .MultiLine()
+                               .VerticalScrollBar()
+                               .Hidden()
+                               .Disabled(),
+                           Button("售后到货按钮", "确认到货", {144, 88, 64, 32})
+                               .Disabled()
+                               .OnClicked(&ConfirmAfterSalesArrival),
+                       }),
+              GroupBox("分组框7", "售后提货", {499, 404, 218, 128},
+                       {
+                           Label("标签25", "提货人：", {13, 20, 80, 24}),
+                           EditBox("售后提货人", {45, 52, 136, 20})
+                               .MaxLength(kAfterSalesCollector)
+                               .Disabled(),
+                           Button("售后提货", "提货", {141, 84, 64, 32})
+                               .Disabled()
+                               .OnClicked(&AfterSalesPickup),
+                       }),
+          }};
 }
 
 Page ReportPage() {
@@ -276,15 +285,18 @@ Page CustomerPage() {
           GroupBox("分组框4", "添加客户信息", {432, 32, 288, 232},
                    {
                        Label("标签19", "客户姓名：", {25, 22, 56, 24}),
-                       EditBox("客户管理姓名编辑框", {96, 23, 72, 20}),
+                       EditBox("客户管理姓名编辑框", {96, 23, 72, 20}).MaxLength(kShortTextField),
                        Label("标签20", "联系方法：", {25, 54, 56, 24}),
-                       EditBox("客户管理联系编辑框", {96, 55, 144, 20}),
+                       EditBox("客户管理联系编辑框", {96, 55, 144, 20}).MaxLength(kShortTextField),
                        Label("标签31", "身份证号码：", {9, 86, 72, 24}),
-                       EditBox("身份证号码", {96, 87, 168, 20}),
+                       EditBox("身份证号码", {96, 87, 168, 20}).MaxLength(kShortTextField),
                        Label("标签32", "地址：", {49, 119, 32, 24}),
-                       EditBox("地址", {96, 120, 168, 20}),
+                       EditBox("地址", {96, 120, 168, 20}).MaxLength(kGoodsNameField),
                        Label("标签33", "备注：", {16, 145, 32, 24}),
-                       EditBox("备注", {16, 169, 184, 56}).MultiLine().VerticalScrollBar(),
+                       EditBox("备注", {16, 169, 184, 56})
+                           .MultiLine()
+                           .VerticalScrollBar()
+                           .MaxLength(kGoodsNameField),
                        Button("添加客户", "添加客户", {208, 188, 64, 32}).OnClicked(&AddCustomer),
                    }),
           ListView(
@@ -294,9 +306,9 @@ Page CustomerPage() {
           GroupBox("分组框8", "查找客户信息", {432, 288, 288, 128},
                    {
                        Label("标签30", "客户姓名：", {16, 32, 64, 24}),
-                       EditBox("查找客户姓名编辑框", {96, 34, 112, 20}),
+                       EditBox("查找客户姓名编辑框", {96, 34, 112, 20}).MaxLength(kShortTextField),
                        Label("标签29", "联系方法：", {16, 56, 64, 24}),
-                       EditBox("查找联系编辑框", {96, 58, 152, 20}),
+                       EditBox("查找联系编辑框", {96, 58, 152, 20}).MaxLength(kShortTextField),
                        Button("查找客户", "查找客户", {209, 84, 64, 32}).OnClicked(&FindCustomer),
                    }),
           GroupBox("分组框5", "操作说明", {424, 432, 304, 104},

@@ -1,5 +1,7 @@
 #include "forms/units/edit_box.h"
 
+#include <algorithm>
+
 #include "forms/units/input_mode.h"
 #include "platform/gbk.h"
 
@@ -13,6 +15,9 @@ EditBox::EditBox(Window& window, const UnitRecord& record)
 bool EditBox::read_only() const { return settings_.input_mode == kReadOnlyMode; }
 
 Text EditBox::WithinLimit(Text text) const {
+  // The box holds C text, as the desktop's edit control does: it ends at a
+  // NUL byte. So what a data field stores (also C text) is what it shows.
+  text.resize(std::min(text.size(), text.find('\0')));
   if (settings_.max_length > 0)
     text.resize(
         platform::LeadingBytes(text, static_cast<std::size_t>(settings_.max_length)).size());

@@ -19,7 +19,7 @@ class EditBox : public Unit {
   // The program sets the content: a single-line box raises ContentChanged
   // before this returns, a multi-line one raises nothing. Like what is typed,
   // it is cut to the box's maximum length, so the box never holds more than
-  // the data field its text is stored in.
+  // the data field its text is stored in, and it ends before a NUL byte.
   void SetContent(Text content);
 
   // The user replaces the content by `typed`; characters the input mode

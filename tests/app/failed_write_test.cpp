@@ -3,58 +3,19 @@
 // what was not saved and the store's reason; the receipt shows nothing of it.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <iostream>
-#include <sstream>
-
-#include "app/entry.h"
-#include "driver/driver.h"
-#include "driver/verbs.h"
-#include "driver/window_transcript.h"
-#include "forms/headless_desktop.h"
 #include "platform/file.h"
 #include "platform/gbk.h"
-#include "platform/services.h"
+#include "tests/app/headless_desk.h"
 #include "tests/support/temp_dir.h"
-#include "tools/ldgtool/ldgtool.h"
 
 namespace {
 
 // The header lock of a data file: its byte 16.
 constexpr std::uint64_t kHeaderLockByte = 16;
 
-// Runs `script_text` headless in `dir`; once start-up has opened the data
-// files, before the first action, `after_start_up` runs.
-std::string RunDesk(const testing_support::TempDir& dir, const std::string& script_text,
-                    const std::function<void()>& after_start_up) {
-  EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(dir.path().string())));
-  desk::RegisterAllCommands();
-  std::istringstream script(script_text);
-  std::ostringstream transcript;
-  driver::Driver driver(transcript);
-  driver::AddAllVerbs(driver);
-  driver.Begin(script);
-  bool started = false;
-  forms::HeadlessDesktop desktop([&] {
-    if (!started) {
-      started = true;
-      after_start_up();
-    }
-    return driver.Step();
-  });
-  auto forms = desk::ReadWindowTemplate(desktop);
-  forms::ScopedFormRuntime current(*forms);
-  desktop.SetRuntime(forms.get());
-  driver::WindowTranscript window_lines(driver, *forms);
-  desk::RunDesk(*forms);
-  return transcript.str();
-}
-
 TEST(FailedWrite, AnItemTheLedgerRefusesIsReportedAndNotDrawn) {
   testing_support::TempDir dir;
-  std::istringstream no_input;
-  std::ostringstream out, err;
-  ASSERT_EQ(ldgtool::RunLdgTool({"init", dir.path().string()}, no_input, out, err), 0);
+  ASSERT_TRUE(desk_test::InitShop(dir.path()));
 
   platform::OpenedFile other_desk =
       platform::OpenFile(platform::Utf8ToGbk(dir.File("流水账.ldg")),
@@ -64,20 +25,20 @@ TEST(FailedWrite, AnItemTheLedgerRefusesIsReportedAndNotDrawn) {
     ASSERT_EQ(other_desk.file->Lock(kHeaderLockByte, 1), platform::FileError::kNone);
   };
 
-  const std::string transcript = RunDesk(dir,
-                                         "type 代购单号_编辑框 A001\n"
-                                         "type 客户姓名 张三\n"
-                                         "type 联系方法 1\n"
-                                         "type 淘宝单号 T1\n"
-                                         "type 商品单价 1\n"
-                                         "type 商品链接 http://item.example/1\n"
-                                         "type 实收款 1\n"
-                                         "answer yes\n"
-                                         "click 添加\n"
-                                         "dump 保存报表\n"
-                                         "dump 淘宝单号\n"
-                                         "dump-table 下单数据源\n",
-                                         hold_header);
+  const std::string transcript = desk_test::RunDeskScript(dir.path(),
+                                                          "type 代购单号_编辑框 A001\n"
+                                                          "type 客户姓名 张三\n"
+                                                          "type 联系方法 1\n"
+                                                          "type 淘宝单号 T1\n"
+                                                          "type 商品单价 1\n"
+                                                          "type 商品链接 http://item.example/1\n"
+                                                          "type 实收款 1\n"
+                                                          "answer yes\n"
+                                                          "click 添加\n"
+                                                          "dump 保存报表\n"
+                                                          "dump 淘宝单号\n"
+                                                          "dump-table 下单数据源\n",
+                                                          hold_header);
   EXPECT_NE(transcript.find("MSG \"保存失败\" \"这一件商品的订单没有保存成功，请稍后再试。\\r\\n"
                             "数据库提示："),
             std::string::npos)

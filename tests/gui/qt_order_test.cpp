@@ -4,131 +4,51 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTabBar>
 #include <QTest>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
-#include "app/entry.h"
-#include "app/handlers.h"
-#include "app/layout/windows.h"
-#include "forms/units/tab.h"
+#include "forms/units/edit_box.h"
 #include "gui/print_service.h"
-#include "gui/qt_desktop.h"
-#include "gui/qt_window_view.h"
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
-#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_text.h"
 #include "report/bindings.h"
 #include "store/record_store.h"
-#include "tests/support/temp_dir.h"
-#include "tools/ldgtool/ldgtool.h"
+#include "tests/support/pdf_pages.h"
+#include "tests/support/qt_desk.h"
 
 namespace {
 
-using desk::layout::kMainWindow;
 using platform::operator""_gbk;
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "qt_order_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* created = new QApplication(argc, argv);
-    platform::SetUpApplication(*created);
-    return created;
-  }();
-  return *app;
-}
-
-// Pages of a PDF file, or -1 when it is none.
-int PdfPages(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (pdf.rfind("%PDF", 0) != 0) return -1;
-  int pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
-       at = pdf.find("/Type /Page", at + 1))
-    if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
-  return pages;
-}
+using testing_support::PdfPages;
 
 class QtOrder : public ::testing::Test {
  protected:
-  QtOrder() : services_({nullptr, nullptr, &dialogs_}), printing_({nullptr, &print_service_}) {
-    App();
-    std::istringstream in;
-    std::ostringstream out, err;
-    EXPECT_EQ(ldgtool::RunLdgTool({"init", data_.path().string()}, in, out, err), 0);
-    EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(data_.path().string())));
-    desk::RegisterAllCommands();
-    forms_ = desk::ReadWindowTemplate(desktop_);
-    current_ = std::make_unique<forms::ScopedFormRuntime>(*forms_);
-    desktop_.SetRuntime(forms_.get());
-    desk::InitialiseDesk();
-    forms_->LoadStartWindow(kMainWindow);
-    main_ = desktop_.WidgetOf(*forms_->FindWindow(kMainWindow));
-    main_->show();
-  }
-  ~QtOrder() override {
-    forms_->CloseAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
+  QtOrder() : services_({nullptr, nullptr, &dialogs_}), printing_({nullptr, &print_service_}) {}
 
-  forms::Unit& Unit(const char* name) {
-    forms::Unit* unit = forms_->FindWindow(kMainWindow)->FindUnitByName(platform::Utf8ToGbk(name));
-    if (unit == nullptr) throw std::logic_error(name);
-    return *unit;
-  }
+  forms::Unit& Unit(const char* name) { return desk_.Unit(name); }
   template <typename W>
   W* Widget(const char* name) {
-    auto& view = dynamic_cast<gui::QtWindowView&>(*forms_->FindWindow(kMainWindow)->view());
-    W* widget = qobject_cast<W*>(view.WidgetOf(Unit(name)));
-    if (widget == nullptr) throw std::logic_error(name);
-    return widget;
+    return desk_.Widget<W>(name);
   }
-  // The assistant selects what the box holds and types over it.
-  void Type(const char* box, const char* text) {
-    auto* edit = Widget<QLineEdit>(box);
-    QTest::mouseClick(edit, Qt::LeftButton);
-    edit->selectAll();
-    // Chinese characters arrive as key events that carry their text, as an
-    // input method sends them.
-    for (QChar c : QString::fromUtf8(text)) {
-      if (c.unicode() < 0x80)
-        QTest::keyClick(edit, c.toLatin1());
-      else
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-  }
-  void Click(const char* button) {
-    auto* push = Widget<QPushButton>(button);
-    ASSERT_TRUE(push->isEnabled()) << button;
-    QTest::mouseClick(push, Qt::LeftButton);
-  }
-  void ShowPage(int page) {
-    auto& view = dynamic_cast<gui::QtWindowView&>(*forms_->FindWindow(kMainWindow)->view());
-    QTabBar* bar = view.TabBarOf(dynamic_cast<forms::Tab&>(Unit("选择夹1")));
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
-  }
+  void Type(const char* box, const char* text) { desk_.Type(box, text); }
+  void Click(const char* button) { ASSERT_TRUE(desk_.Click(button)) << button; }
+  void ShowPage(int page) { desk_.ShowPage(page); }
   // The next print of the table that `data_source` holds goes to a PDF file.
   std::string PrintToPdf(const char* data_source, const char* file) {
     report::Table* table =
         report::CurrentBindings().tables->DataSourceTable(Unit(data_source).AsValue());
     EXPECT_NE(table, nullptr);
     table->print.print_to_file = 1;
-    table->print.output_file = platform::Utf8ToGbk(data_.File(file));
-    return data_.File(file);
+    table->print.output_file = platform::Utf8ToGbk(desk_.folder().File(file));
+    return desk_.folder().File(file);
   }
   void EnterItem(const char* number, const char* goods, const char* price, const char* quantity,
                  const char* paid) {
     Type("淘宝单号", number);
-    Type("商品名称", goods);
+    if (goods != nullptr) Type("商品名称", goods);
     Type("商品单价", price);
     Type("商品数量", quantity);
     Type("商品链接", "http://item.example/1");
@@ -142,19 +62,15 @@ class QtOrder : public ::testing::Test {
     return store::ReadField(3).NumericValue();
   }
 
-  testing_support::TempDir data_;
   platform::ScriptedDialogs dialogs_;
   platform::ScopedServices services_;
   gui::QtPrintService print_service_;
   report::ScopedBindings printing_;
-  gui::QtDesktop desktop_;
-  std::unique_ptr<forms::FormRuntime> forms_;
-  std::unique_ptr<forms::ScopedFormRuntime> current_;
-  QWidget* main_ = nullptr;
+  testing_support::QtDesk desk_;
 };
 
 TEST_F(QtOrder, TwoItemsSavedPrintedFoundAndPrintedAgain) {
-  EXPECT_EQ(main_->windowTitle(), QString::fromUtf8("代购店"));
+  EXPECT_EQ(desk_.MainWindow()->windowTitle(), QString::fromUtf8("代购店"));
   Type("代购单号_编辑框", "A001");
   Type("客户姓名", "张三");
   Type("联系方法", "13800000000");
@@ -171,9 +87,7 @@ TEST_F(QtOrder, TwoItemsSavedPrintedFoundAndPrintedAgain) {
   EXPECT_EQ(store::ReadField(5).NumericValue(), 30);
 
   // The picture of the order page in the documentation.
-  if (const char* picture = std::getenv("ORDERDESK_ORDER_PAGE_PNG")) {
-    EXPECT_TRUE(main_->grab().save(QString::fromLocal8Bit(picture), "PNG"));
-  }
+  EXPECT_TRUE(testing_support::SavePictureIfAsked(desk_.MainWindow(), "ORDERDESK_ORDER_PAGE_PNG"));
 
   Click("保存报表");
   const std::string receipt_pdf = PrintToPdf("下单数据源", "receipt.pdf");
@@ -190,6 +104,37 @@ TEST_F(QtOrder, TwoItemsSavedPrintedFoundAndPrintedAgain) {
   EXPECT_EQ(PdfPages(report_pdf), 1);
   EXPECT_EQ(ReportPrintCount(), 2);
   EXPECT_EQ(Widget<QLabel>("打印次数")->text(), QString::fromUtf8("本报表已经打印过 2 次了！"));
+}
+
+// Hostile text pasted into a real box: control characters, ten thousand
+// characters, characters GBK does not have. The box shows what it holds,
+// cut at its maximum length and at whole characters, and the ledger stores
+// exactly that.
+TEST_F(QtOrder, PastedHostileTextIsShownAndStoredAsTheBoxHoldsIt) {
+  Type("代购单号_编辑框", "A002");
+  Type("客户姓名", "张三");
+  Type("联系方法", "13800000000");
+  QString hostile = QString::fromUtf8("\x01\t前") + QString(10000, QChar(0x957F)) +
+                    QString::fromUtf8("\xF0\x9F\x98\x80\xE2\x82\xAC") + QChar(0xFFFD);
+  QGuiApplication::clipboard()->setText(hostile);
+  auto* edit = Widget<QLineEdit>("商品名称");
+  QTest::mouseClick(edit, Qt::LeftButton);
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+
+  const auto& box = dynamic_cast<const forms::EditBox&>(Unit("商品名称"));
+  const std::string held = box.content();
+  ASSERT_FALSE(held.empty());
+  EXPECT_LE(held.size(), static_cast<std::size_t>(box.settings().max_length));
+  EXPECT_EQ(platform::LeadingBytes(held, held.size()).size(), held.size());
+  EXPECT_EQ(platform::FromQString(edit->text()), held);
+
+  EnterItem("T3", nullptr, "10", "1", "10");
+  EXPECT_TRUE(dialogs_.errors().empty());
+  ASSERT_TRUE(store::SelectDatabase("流水账"_gbk));
+  ASSERT_EQ(store::GetRecordCount(), 1);
+  store::GoTo(1);
+  EXPECT_EQ(store::ReadField(3).AsText(), held);
 }
 
 }  // namespace

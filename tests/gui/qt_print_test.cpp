@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "gui/preview_grid_view.h"
 #include "gui/print_painter.h"
@@ -23,6 +21,7 @@
 #include "runtime/command_table.h"
 #include "tests/report/fake_unit_tables.h"
 #include "tests/report/receipt_builder.h"
+#include "tests/support/pdf_pages.h"
 #include "tests/support/temp_dir.h"
 
 namespace report {
@@ -67,16 +66,7 @@ class QtPrinting : public ::testing::Test {
   runtime::CommandTable commands_;
 };
 
-int PdfPages(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (pdf.rfind("%PDF", 0) != 0) return -1;
-  int pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
-       at = pdf.find("/Type /Page", at + 1))
-    if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
-  return pages;
-}
+using testing_support::PdfPages;
 
 TEST_F(QtPrinting, ThePreviewOpensOnceAGridAndCountsItsPages) {
   units_.table = Table(8, 1);

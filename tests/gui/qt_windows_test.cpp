@@ -10,7 +10,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <sstream>
 
 #include "app/entry.h"
 #include "app/handlers.h"
@@ -26,8 +25,8 @@
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
 #include "platform/qt/qt_application.h"
+#include "tests/support/qt_desk.h"
 #include "tests/support/temp_dir.h"
-#include "tools/ldgtool/ldgtool.h"
 
 namespace {
 
@@ -35,27 +34,12 @@ using desk::layout::kCancellationWindow;
 using desk::layout::kMainWindow;
 using desk::layout::kSettingsWindow;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "qt_windows_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* created = new QApplication(argc, argv);
-    platform::SetUpApplication(*created);
-    return created;
-  }();
-  return *app;
-}
-
 class QtWindows : public ::testing::Test {
  protected:
   QtWindows() : services_({nullptr, nullptr, &dialogs_}) {
-    App();
+    testing_support::QtTestApplication();
     // The main window's start-up opens the desk's data files.
-    std::istringstream in;
-    std::ostringstream out, err;
-    EXPECT_EQ(ldgtool::RunLdgTool({"init", data_.path().string()}, in, out, err), 0);
-    EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(data_.path().string())));
+    testing_support::MakeDeskFolder(data_);
     desk::RegisterAllCommands();
     forms_ = forms::FormRuntime::FromSegment(desk::WindowTemplateSegment(), desk::HandlerTable(),
                                              desktop_);

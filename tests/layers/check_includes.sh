@@ -45,11 +45,12 @@ done
 
 # Everything else builds and tests without a display. Besides gui/,
 # platform/qt/ and the GUI entry, only the offscreen tests of the real
-# windows (tests/gui/) and the benchmark of the list view (bench/) drive
-# Qt widgets, so they include Qt too.
+# windows (tests/gui/) with their support library (tests/support/qt_*)
+# and the benchmark of the list view (bench/) drive Qt widgets, so they
+# include Qt too.
 while IFS=: read -r file line text; do
   case $file in
-    gui/* | platform/qt/* | app/windows_entry.cpp | tests/gui/* | bench/*) ;;
+    gui/* | platform/qt/* | app/windows_entry.cpp | tests/gui/* | tests/support/qt_* | bench/*) ;;
     *) fail "$file:$line: only gui/, platform/qt/ and the GUI entry include Qt: $text" ;;
   esac
 done < <(grep -rsnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q(t[A-Za-z]*/|[A-Z])' \

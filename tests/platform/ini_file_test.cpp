@@ -145,6 +145,19 @@ TEST_F(IniFile, WriteCreatesTheFileAndReadsBack) {
             "[店名]\r\n店名=老李\r\n[订单查询号码]\r\n订单查询号码=12345\r\n"_gbk);
 }
 
+// Whatever one line a value holds, it reads back as written: blanks and
+// quotes at its ends are kept by writing it inside quotes.
+TEST_F(IniFile, EveryOneLineValueReadsBackAsWritten) {
+  const std::string file = Gbk("配置.ini");
+  for (const std::string& value :
+       {std::string("  "), std::string(" 小王 "), std::string("\"q\""), std::string("'a'"),
+        std::string("\"x"), std::string("a\tb"), std::string("\t"), std::string("=;[]#"),
+        std::string("\x80\xff\xb3")}) {
+    ASSERT_TRUE(WriteIniValue(file, "店名"_gbk, "店名"_gbk, value)) << value;
+    EXPECT_EQ(ReadIniValue(file, "店名"_gbk, "店名"_gbk), value) << value;
+  }
+}
+
 TEST_F(IniFile, WritesKeepEveryOtherLine) {
   Put("a.ini", kSample);
   ASSERT_TRUE(WriteIniValue(Gbk("a.ini"), "phone", "number", "999"));
