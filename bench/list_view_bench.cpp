@@ -7,8 +7,13 @@
 
 #include <QApplication>
 #include <QTableView>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <sstream>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/handlers.h"
 #include "app/layout/windows.h"
@@ -19,6 +24,8 @@
 #include "gui/qt_desktop.h"
 #include "gui/qt_window_view.h"
 #include "platform/gbk.h"
+#include "platform/services.h"
+#include "tools/ldgtool/ldgtool.h"
 
 namespace {
 
@@ -58,6 +65,7 @@ void BM_FillHeadless(benchmark::State& state, FillWay fill) {
   forms::HeadlessDesktop desktop([] { return false; });
   auto forms =
       forms::FormRuntime::FromSegment(desk::WindowTemplateSegment(), desk::HandlerTable(), desktop);
+  forms::ScopedFormRuntime current(*forms);
   forms::ListView& list = ArrivalList(*forms);
   for (auto _ : state) fill(list);
   state.SetItemsProcessed(state.iterations() * kRows);
@@ -69,6 +77,7 @@ void BM_FillShownInQt(benchmark::State& state, FillWay fill) {
   gui::QtDesktop desktop;
   auto forms =
       forms::FormRuntime::FromSegment(desk::WindowTemplateSegment(), desk::HandlerTable(), desktop);
+  forms::ScopedFormRuntime current(*forms);
   forms::ListView& list = ArrivalList(*forms);
   forms::Window& window = *forms->FindWindow(desk::layout::kMainWindow);
   auto& view = dynamic_cast<gui::QtWindowView&>(*window.view());
@@ -91,9 +100,21 @@ BENCHMARK_CAPTURE(BM_FillShownInQt, one_batch, FillInOneBatch)->Unit(benchmark::
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The main window's start-up opens the desk's three data files in the
+  // program directory: empty ones in a folder of the bench's own.
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("list_view_bench_" + std::to_string(::getpid()));
+  std::istringstream no_input;
+  std::ostringstream out, err;
+  if (ldgtool::RunLdgTool({"init", dir.string()}, no_input, out, err) != 0 ||
+      !platform::ChangeDirectory(platform::Utf8ToGbk(dir.string()))) {
+    std::fprintf(stderr, "list_view_bench: cannot make the data files: %s", err.str().c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  std::filesystem::remove_all(dir);
   return 0;
 }
