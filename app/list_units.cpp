@@ -65,6 +65,10 @@ void ListRows::Append(std::vector<runtime::Text> cells) {
     list_->SetCellText(row, static_cast<int>(column), std::move(cells[column]));
 }
 
+void ListRows::AppendAll(std::vector<std::vector<runtime::Text>> rows) {
+  if (list_ != nullptr) list_->AppendRows(std::move(rows), kUnticked);
+}
+
 runtime::Text ListRows::Cell(int row, int column) const {
   return list_ == nullptr ? runtime::Text() : list_->CellText(row, column);
 }

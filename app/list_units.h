@@ -24,6 +24,8 @@ class ListRows {
   void Clear();
   // Adds a row at the end, unticked, with one text per column.
   void Append(std::vector<runtime::Text> cells);
+  // Adds rows at the end, unticked, in one go: the list view is told once.
+  void AppendAll(std::vector<std::vector<runtime::Text>> rows);
   // The cell's text; empty for a row or column that does not exist.
   runtime::Text Cell(int row, int column) const;
   bool Ticked(int row) const;

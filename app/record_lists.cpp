@@ -337,6 +337,8 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   list.Clear();
   if (table_row.rows != nullptr) table_row.rows->clear();
 
+  // The rows reach the list view together once the walk is done.
+  std::vector<std::vector<Text>> rows_made;
   // Set when the walk or a read was refused part-way (another desk appending or
   // writing at that moment): the list then lacks records, which the
   // assistant must be told rather than shown "nothing found".
@@ -349,7 +351,7 @@ int FillRecordList(ListId id, const FillExtras& extras) {
       cells.push_back(CellText(column));
       if (store::LastError() != store::error::kOk) unread = store::LastError();
     }
-    list.Append(std::move(cells));
+    rows_made.push_back(std::move(cells));
     if (extras.on_listed) extras.on_listed();
   };
 
@@ -398,6 +400,7 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     }
   }
 
+  list.AppendAll(std::move(rows_made));
   const int rows = list.Count();
   for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
   if (unread != store::error::kOk)

@@ -111,8 +111,9 @@ enum class ListId {
 
 const RecordList& RecordListOf(ListId id);
 
-// Called once per listed record, after its row is written, with the record
-// current (the date query and the fund statistics add up their totals here).
+// Called once per listed record, after its row is made (the rows reach the
+// list view together after the walk), with the record current (the date query and the fund
+// statistics add up their totals here).
 using ListedRecord = std::function<void()>;
 
 struct FillExtras {

@@ -17,6 +17,13 @@ platform::FileError CipherFile::ReadExactly(std::uint64_t offset, std::span<std:
   return result.value == out.size() ? platform::FileError::kNone : platform::FileError::kEndOfFile;
 }
 
+platform::FileError CipherFile::ReadStoredExactly(std::uint64_t offset,
+                                                  std::span<std::uint8_t> out) {
+  auto result = file_->ReadAt(offset, out);
+  if (!result.ok()) return result.error;
+  return result.value == out.size() ? platform::FileError::kNone : platform::FileError::kEndOfFile;
+}
+
 platform::FileError CipherFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
   written_ = true;
   if (!cipher_) return file_->WriteAt(offset, data);

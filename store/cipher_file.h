@@ -28,6 +28,13 @@ class CipherFile {
   platform::FileResult<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
   // Reads exactly `out.size()` bytes: kEndOfFile when the file ends first.
   platform::FileError ReadExactly(std::uint64_t offset, std::span<std::uint8_t> out);
+  // Reads exactly `out.size()` bytes as stored, leaving them enciphered, for
+  // a reader that deciphers only the parts it looks at (Decipher).
+  platform::FileError ReadStoredExactly(std::uint64_t offset, std::span<std::uint8_t> out);
+  // Deciphers stored bytes that lie at `offset`.
+  void Decipher(std::uint64_t offset, std::span<std::uint8_t> data) {
+    if (cipher_) cipher_->Apply(offset, data);
+  }
   platform::FileError WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
 
   platform::FileResult<std::uint64_t> Size() { return file_->Size(); }

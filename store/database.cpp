@@ -367,8 +367,10 @@ ErrorNumber Database::DecodeStored(const FieldDescriptor& field,
 ErrorNumber Database::ReadField(std::size_t field, Value& out) {
   const FieldDescriptor& f = fields_[field];
   out = BlankValue(f.type);
-  if (image_ != nullptr)
+  if (image_ != nullptr) {
+    if (raw_batch_.Holds(image_)) return FieldOfStoredImage(field, out);
     return FieldOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field, out);
+  }
   if (cursor_ < 0) return error::kNoCurrentRecord;
   return ReadFieldOf(cursor_, field, out);
 }
@@ -589,6 +591,11 @@ ErrorNumber Database::FindRecord(const Value& condition, bool& found) {
 }
 
 ErrorNumber Database::ScanRecords(std::int32_t start, ScanLocks locks, const RecordVisitor& visit) {
+  return Scan(start, locks, false, visit);
+}
+
+ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
+                           const RecordVisitor& visit) {
   ErrorNumber result = LockHeader(kNoWait);
   if (result != error::kOk) return result;
   std::int32_t count = 0;
@@ -611,14 +618,19 @@ ErrorNumber Database::ScanRecords(std::int32_t start, ScanLocks locks, const Rec
     const std::int32_t n = std::min(batch, count - first);
     const std::int32_t at = first;
     first += n;
-    if (!TakeBatch(at, n, buffer)) {
+    if (!TakeBatch(at, n, buffer, stored)) {
       result = WalkOneByOne(at, n, visit, stopped);
       continue;
     }
     const LockedBatch outer = batch_;
+    const StoredBatch outer_stored = raw_batch_;
     {
-      ScopeExit restore{[&] { batch_ = outer; }};
+      ScopeExit restore{[&] {
+        batch_ = outer;
+        raw_batch_ = outer_stored;
+      }};
       batch_ = {at, at + n};
+      if (stored) raw_batch_ = {buffer.data(), buffer.size(), RecordOffset(at)};
       for (std::int32_t j = 0; j < n && !stopped; ++j)
         stopped =
             !visit(at + j, std::span(buffer).subspan(static_cast<std::size_t>(j) * size, size));
@@ -636,15 +648,16 @@ ErrorNumber Database::ScanAsCurrent(const std::function<bool(std::int32_t index)
     image_ = outer_image;
     cursor_ = remembered;
   }};
-  return ScanRecords(0, ScanLocks::kBatch,
-                     [&](std::int32_t index, std::span<const std::uint8_t> record) {
-                       cursor_ = index;
-                       image_ = record.data();
-                       return visit(index);
-                     });
+  return Scan(0, ScanLocks::kBatch, true,
+              [&](std::int32_t index, std::span<const std::uint8_t> record) {
+                cursor_ = index;
+                image_ = record.data();
+                return visit(index);
+              });
 }
 
-bool Database::TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer) {
+bool Database::TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer,
+                         bool stored) {
   const std::uint64_t from = RecordOffset(first);
   const std::uint64_t to = RecordOffset(first + n - 1) + 1;
   if (lock_depth_ == 0) {
@@ -654,7 +667,9 @@ bool Database::TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::ui
     if (LockRange(file_, from, to - from, LockWait{waiting_, kNoWait}) != error::kOk) return false;
   }
   buffer.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(record_size_));
-  if (file_.ReadExactly(from, buffer) == platform::FileError::kNone) return true;
+  const platform::FileError read =
+      stored ? file_.ReadStoredExactly(from, buffer) : file_.ReadExactly(from, buffer);
+  if (read == platform::FileError::kNone) return true;
   ReleaseBatch(first, n);
   return false;
 }
@@ -692,6 +707,19 @@ ErrorNumber Database::FieldOfRecord(std::span<const std::uint8_t> record, std::s
       f,
       record.subspan(static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.StoredWidth())),
       out);
+  if (result != error::kOk) out = BlankValue(f.type);
+  return result;
+}
+
+ErrorNumber Database::FieldOfStoredImage(std::size_t field, Value& out) {
+  const FieldDescriptor& f = fields_[field];
+  out = BlankValue(f.type);
+  if (!FitsInRecord(f)) return error::kReadFieldFailed;
+  const std::uint8_t* stored = image_ + f.offset;
+  field_bytes_.assign(stored, stored + f.StoredWidth());
+  file_.Decipher(raw_batch_.offset + static_cast<std::uint64_t>(stored - raw_batch_.bytes),
+                 field_bytes_);
+  ErrorNumber result = DecodeStored(f, field_bytes_, out);
   if (result != error::kOk) out = BlankValue(f.type);
   return result;
 }

@@ -189,7 +189,14 @@ class Database {
   // Takes the locks of records [first, first + n) with one lock call and
   // reads them into `buffer` with one read; false, with nothing held, when
   // either cannot be done.
-  bool TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer);
+  // `stored`: the bytes are left enciphered (see raw_batch_).
+  bool TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer,
+                 bool stored);
+  // ScanRecords; with `stored`, batches are visited as stored, enciphered.
+  ErrorNumber Scan(std::int32_t start, ScanLocks locks, bool stored, const RecordVisitor& visit);
+  // Field `field` of the record image_ points to inside raw_batch_,
+  // deciphering only the field's bytes.
+  ErrorNumber FieldOfStoredImage(std::size_t field, runtime::Value& out);
   ErrorNumber ReleaseBatch(std::int32_t first, std::int32_t n);
   // Visits records [first, first + n) one lock and one read at a time.
   ErrorNumber WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,
@@ -228,6 +235,19 @@ class Database {
     bool Covers(std::int32_t index) const { return index >= first && index < end; }
   };
   LockedBatch batch_;
+  // The batch, still enciphered, that ScanAsCurrent is visiting: a record
+  // image inside it is deciphered field by field as it is read, since a
+  // list reads a few dozen of a record's bytes.
+  struct StoredBatch {
+    const std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+    std::uint64_t offset = 0;  // in the file
+    bool Holds(const std::uint8_t* p) const {
+      return bytes != nullptr && p >= bytes && p < bytes + size;
+    }
+  };
+  StoredBatch raw_batch_;
+  std::vector<std::uint8_t> field_bytes_;
   platform::Waiting* waiting_ = nullptr;
 };
 

@@ -1,7 +1,10 @@
 #include "store/page_cipher.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+
+#include "platform/mapped_file.h"
 
 #include "store/md5.h"
 
@@ -34,11 +37,20 @@ std::string DigestText(std::string_view password) {
   return text;
 }
 
-PageCipher::PageCipher(std::string password)
+PageCipher::PageCipher(std::string password, std::string cache_folder)
     : password_(std::move(password)),
       digest_(DigestText(password_)),
       base_(Bytes(password_)),
-      slots_(kCachedPages) {}
+      slots_(kCachedPages),
+      cache_folder_(std::move(cache_folder)) {}
+
+std::string DefaultKeystreamFolder() {
+  if (const char* setting = std::getenv("ORDERDESK_KEYSTREAM_CACHE");
+      setting != nullptr && std::string_view(setting) == "off")
+    return {};
+  std::string folder = platform::UserCacheDirectory();
+  return folder.empty() ? folder : folder + "/orderdesk";
+}
 
 std::uint32_t PageCipher::PageSalt(std::uint64_t page) {
   std::uint64_t needed = page * 4 + 4;
@@ -54,9 +66,7 @@ std::uint32_t PageCipher::PageSalt(std::uint64_t page) {
          std::uint32_t{s[3]} << 24;
 }
 
-const PageCipher::Page& PageCipher::PageKeystream(std::uint64_t page) {
-  Slot& slot = slots_[page % slots_.size()];
-  if (slot.page == page) return *slot.bytes;
+void PageCipher::ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out) {
   // Page key: salt (4, little-endian), digest text (32), page ^ salt (4).
   std::uint32_t salt = PageSalt(page);
   std::uint32_t mixed = static_cast<std::uint32_t>(page) ^ salt;
@@ -68,11 +78,37 @@ const PageCipher::Page& PageCipher::PageKeystream(std::uint64_t page) {
   std::copy(digest_.begin(), digest_.end(), key.begin() + 4);
   Rc4 schedule(key);
   schedule.Discard(kDiscardedKeystream);
+  schedule.Generate(out);
+}
+
+const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
+  if (cache_) {
+    if (const std::uint8_t* known = cache_->Known(page)) return known;
+  } else {
+    if (cache_failed_ || cache_folder_.empty()) return nullptr;
+    cache_ = KeystreamCache::Open(cache_folder_, digest_);
+    if (!cache_) {
+      cache_failed_ = true;
+      return nullptr;
+    }
+  }
+  const std::uint8_t* loaded = cache_->Load(
+      page, [this](std::uint64_t p, std::span<std::uint8_t> out) { ComputeKeystream(p, out); });
+  return loaded;
+}
+
+const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
+  if (page >= KeystreamCache::kFirstFilePage && page < KeystreamCache::kEndPage) {
+    // Any failure of the cache file leaves the page to the memory below.
+    if (const std::uint8_t* cached = FileKeystream(page)) return cached;
+  }
+  Slot& slot = slots_[page % slots_.size()];
+  if (slot.page == page) return slot.bytes->data();
   // Not zeroed first: the keystream fills every byte.
   if (!slot.bytes) slot.bytes.reset(new Page);
-  schedule.Generate(*slot.bytes);
+  ComputeKeystream(page, *slot.bytes);
   slot.page = page;
-  return *slot.bytes;
+  return slot.bytes->data();
 }
 
 std::uint8_t PageCipher::KeystreamByte(std::uint64_t offset) {
@@ -86,11 +122,11 @@ void PageCipher::Apply(std::uint64_t offset, std::span<std::uint8_t> data) {
   }
   while (done < data.size()) {
     std::uint64_t at = offset + done;
-    const Page& keystream = PageKeystream(at / kCipherPageSize);
+    const std::uint8_t* keystream = PageKeystream(at / kCipherPageSize);
     std::size_t in_page = static_cast<std::size_t>(at % kCipherPageSize);
     std::size_t n = std::min<std::size_t>(data.size() - done, kCipherPageSize - in_page);
     std::uint8_t* out = data.data() + done;
-    const std::uint8_t* key = keystream.data() + in_page;
+    const std::uint8_t* key = keystream + in_page;
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
       std::uint64_t word, mask;
@@ -106,7 +142,7 @@ void PageCipher::Apply(std::uint64_t offset, std::span<std::uint8_t> data) {
 
 std::shared_ptr<PageCipher> CipherPool::For(const std::string& password) {
   auto& cipher = ciphers_[password];
-  if (!cipher) cipher = std::make_shared<PageCipher>(password);
+  if (!cipher) cipher = std::make_shared<PageCipher>(password, cache_folder_);
   return cipher;
 }
 

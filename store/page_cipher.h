@@ -6,7 +6,8 @@
 // any byte range can be enciphered or deciphered on its own. The keystream
 // of a 4096-byte page depends only on the password and the page number; it
 // is computed once and kept, shared by every file protected with the same
-// password.
+// password, and beyond the first 16 MB kept in a cache file
+// (keystream_cache.h) when the cipher has a folder for it.
 #pragma once
 
 #include <array>
@@ -18,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/keystream_cache.h"
 #include "store/rc4.h"
 
 namespace store {
@@ -34,8 +36,9 @@ constexpr std::size_t kDiscardedKeystream = 36;
 
 class PageCipher {
  public:
-  // `password` must not be empty.
-  explicit PageCipher(std::string password);
+  // `password` must not be empty. `cache_folder`: where the keystream cache
+  // file lives; empty for none (everything is computed in memory).
+  explicit PageCipher(std::string password, std::string cache_folder = {});
   PageCipher(const PageCipher&) = delete;
   PageCipher& operator=(const PageCipher&) = delete;
 
@@ -51,7 +54,11 @@ class PageCipher {
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
-  const Page& PageKeystream(std::uint64_t page);
+  // The page's kCipherPageSize keystream bytes.
+  const std::uint8_t* PageKeystream(std::uint64_t page);
+  void ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out);
+  // From the cache file; nullptr when there is none or it fails.
+  const std::uint8_t* FileKeystream(std::uint64_t page);
   std::uint32_t PageSalt(std::uint64_t page);
 
   std::string password_;
@@ -66,15 +73,26 @@ class PageCipher {
     std::unique_ptr<Page> bytes;
   };
   std::vector<Slot> slots_;
+  std::string cache_folder_;
+  std::unique_ptr<KeystreamCache> cache_;
+  bool cache_failed_ = false;
 };
+
+// Where the keystream cache files live: the user's cache folder's
+// "orderdesk", or none when ORDERDESK_KEYSTREAM_CACHE is "off" or no such
+// folder is known.
+std::string DefaultKeystreamFolder();
 
 // The page ciphers in use, one per password, shared by every file that
 // password protects.
 class CipherPool {
  public:
+  explicit CipherPool(std::string cache_folder = DefaultKeystreamFolder())
+      : cache_folder_(std::move(cache_folder)) {}
   std::shared_ptr<PageCipher> For(const std::string& password);
 
  private:
+  std::string cache_folder_;
   std::map<std::string, std::shared_ptr<PageCipher>> ciphers_;
 };
 

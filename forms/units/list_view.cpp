@@ -25,6 +25,21 @@ int ListView::InsertRow(int position, Text text, std::int32_t image, std::int32_
   return position;
 }
 
+void ListView::AppendRows(std::vector<std::vector<Text>> rows, std::int32_t state_image) {
+  if (rows.empty()) return;
+  const std::size_t width = std::max<std::size_t>(settings_.columns.size(), 1);
+  rows_.reserve(rows_.size() + rows.size());
+  for (std::vector<Text>& cells : rows) {
+    ListRow row;
+    cells.resize(width);
+    row.cells = std::move(cells);
+    row.image = -1;
+    row.state_image = state_image;
+    rows_.push_back(std::move(row));
+  }
+  Notify(Change::kRows);
+}
+
 bool ListView::SetCellText(int row, int column, Text text) {
   if (!Exists(row) || column < 0 ||
       static_cast<std::size_t>(column) >= rows_[static_cast<std::size_t>(row)].cells.size())

@@ -34,6 +34,9 @@ class ListView : public Unit {
   // the end) and returns its index.
   int InsertRow(int position, Text text, std::int32_t image, std::int32_t state_image,
                 std::int32_t indent, std::int64_t data);
+  // Adds `rows` at the end, each with its cells (extra cells dropped, missing
+  // ones empty) and `state_image`, with one notice to the views.
+  void AppendRows(std::vector<std::vector<Text>> rows, std::int32_t state_image);
   // False when the row or column does not exist.
   bool SetCellText(int row, int column, Text text);
   // The cell's text; empty when the row or column does not exist.

@@ -102,6 +102,32 @@ TEST_F(ScanTest, EachRecordIsTheCurrentRecordWhileVisitedAndTheCursorComesBack) 
   EXPECT_EQ(list_.ReadField(Value::Int(1)), Value::OfText("n4"));  // from the file again
 }
 
+// The current record's fields are deciphered one by one as they are read;
+// every field reads as it does from the file, also while a search started
+// inside the visit tests records of its own, and after it.
+TEST_F(ScanTest, EveryFieldOfTheCurrentRecordReadsAsFromTheFile) {
+  std::int32_t visits = 0;
+  EXPECT_TRUE(list_.ScanAsCurrent([&](std::int32_t index) {
+    for (std::size_t field = 0; field < 3; ++field) {
+      Value from_file;
+      EXPECT_EQ(db().ReadFieldOf(index, field, from_file), error::kOk);
+      EXPECT_EQ(list_.ReadField(Value::Int(static_cast<std::int32_t>(field + 1))), from_file)
+          << index << " " << field;
+    }
+    if (index % 50 == 3) {
+      const std::int32_t at = list_.GetRecordNumber();
+      EXPECT_TRUE(list_.FindRecord(Value::OfCondition(
+          [&] { return Value::Bool(list_.ReadField(Value::Int(2)) == Value::Int(index + 2)); })));
+      EXPECT_EQ(list_.GetRecordNumber(), index + 3);
+      list_.GoTo(at);
+      EXPECT_EQ(list_.ReadField(Value::Int(2)), Value::Int(index));
+    }
+    ++visits;
+    return true;
+  }));
+  EXPECT_EQ(visits, kRecords);
+}
+
 TEST_F(ScanTest, AFullTextFieldReadsAsItsWholeWidth) {
   list_.GoTo(1);
   ASSERT_TRUE(list_.WriteField(Value::Int(1), Value::OfText("abcdefghijklmnop")));

@@ -1,0 +1,61 @@
+#include "platform/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+
+std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
+  std::error_code ignored;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty()) {
+    std::filesystem::create_directories(folder, ignored);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, ignored);
+  }
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return nullptr;
+  struct stat status {};
+  // A file someone else owns, or one others may read, is not used: it holds
+  // what the password gives.
+  if (::fstat(fd, &status) != 0 || status.st_uid != ::geteuid() || !S_ISREG(status.st_mode) ||
+      (status.st_mode & 077) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<MappedFile>(new MappedFile(fd));
+}
+
+MappedFile::~MappedFile() {
+  for (const Mapping& mapping : mappings_) ::munmap(mapping.address, mapping.length);
+  ::close(fd_);
+}
+
+std::span<std::uint8_t> MappedFile::Map(std::uint64_t offset, std::size_t length) {
+  if (length == 0 || offset % 4096 != 0) return {};
+  // posix_fallocate only ever extends the file, and reserves its blocks so
+  // that writing through the mapping cannot fail for want of space.
+  if (::posix_fallocate(fd_, static_cast<off_t>(offset), static_cast<off_t>(length)) != 0)
+    return {};
+  void* address =
+      ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, static_cast<off_t>(offset));
+  if (address == MAP_FAILED) return {};
+  mappings_.push_back({address, length});
+  return {static_cast<std::uint8_t*>(address), length};
+}
+
+std::string UserCacheDirectory() {
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+    return std::string(home) + "/.cache";
+  return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,125 @@
+#include "store/keystream_cache.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "store/md5.h"
+
+namespace store {
+namespace {
+
+constexpr char kMagic[16] = {'O', 'r', 'd', 'e', 'r', 'D', 'e', 's',
+                             'k', 'S', 't', 'r', 'e', 'a', 'm', 's'};
+constexpr std::uint32_t kLayoutVersion = 1;
+constexpr std::uint64_t kHeaderBytes = 4096;
+constexpr std::uint64_t kTableBytes = 8 * KeystreamCache::kMaxChunks;
+constexpr std::uint64_t kHeadBytes = kHeaderBytes + kTableBytes;
+constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * 4096;
+
+Md5Digest DigestOf(const std::string& label, const std::string& digest) {
+  const std::string text = label + digest;
+  return Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+std::uint64_t Load64(const std::uint8_t* bytes) {
+  std::uint64_t value;
+  std::memcpy(&value, bytes, 8);
+  return value;
+}
+
+// The header a file for this password and layout has.
+std::array<std::uint8_t, 56> Header(const Md5Digest& check) {
+  std::array<std::uint8_t, 56> header{};
+  std::memcpy(header.data(), kMagic, 16);
+  const std::uint32_t sizes[4] = {kLayoutVersion, 4096,
+                                  static_cast<std::uint32_t>(KeystreamCache::kChunkPages),
+                                  static_cast<std::uint32_t>(KeystreamCache::kMaxChunks)};
+  std::memcpy(header.data() + 16, sizes, sizeof sizes);
+  const std::uint64_t first = KeystreamCache::kFirstFilePage;
+  std::memcpy(header.data() + 32, &first, 8);
+  std::memcpy(header.data() + 40, check.data(), 16);
+  return header;
+}
+
+std::atomic_ref<std::uint64_t> TableEntry(std::span<std::uint8_t> head, std::uint64_t chunk) {
+  return std::atomic_ref<std::uint64_t>(
+      *reinterpret_cast<std::uint64_t*>(head.data() + kHeaderBytes + 8 * chunk));
+}
+
+}  // namespace
+
+std::string KeystreamCache::FileName(const std::string& digest) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name = "keystreams-";
+  for (std::uint8_t byte : DigestOf("file name of the page keystreams of ", digest)) {
+    name += kHex[byte >> 4];
+    name += kHex[byte & 15];
+  }
+  return name;
+}
+
+std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
+                                                     const std::string& digest) {
+  if (folder.empty()) return nullptr;
+  auto file = platform::MappedFile::Open(folder + "/" + FileName(digest));
+  if (!file) return nullptr;
+  std::span<std::uint8_t> head = file->Map(0, kHeadBytes);
+  if (head.empty()) return nullptr;
+  const Md5Digest check = DigestOf("check of the page keystreams of ", digest);
+  const auto header = Header(check);
+  if (std::memcmp(head.data(), header.data(), header.size()) != 0) {
+    // Missing, damaged, stale or another password's: start afresh. The table
+    // is emptied before the header is written, so no chunk of the old file
+    // passes for this one.
+    for (std::uint64_t c = 0; c < kMaxChunks; ++c) TableEntry(head, c).store(0);
+    std::memcpy(head.data(), header.data(), header.size());
+  }
+  return std::unique_ptr<KeystreamCache>(
+      new KeystreamCache(std::move(file), head, Load64(check.data())));
+}
+
+KeystreamCache::KeystreamCache(std::unique_ptr<platform::MappedFile> file,
+                               std::span<std::uint8_t> head, std::uint64_t password_check)
+    : file_(std::move(file)), head_(head), password_check_(password_check), chunks_(kMaxChunks) {}
+
+// Two running sums of the chunk's words (any changed word and any swap of
+// two words change them), mixed with the chunk's place and the password;
+// never 0, which marks a chunk not filled yet.
+std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
+                                         std::span<const std::uint8_t> bytes) const {
+  std::uint64_t s1[4] = {1, 2, 3, 4}, s2[4] = {};
+  for (std::size_t at = 0; at + 32 <= bytes.size(); at += 32) {
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+      s1[lane] += Load64(bytes.data() + at + 8 * lane);
+      s2[lane] += s1[lane];
+    }
+  }
+  std::uint64_t h = password_check_ ^ (chunk * 0x9E3779B97F4A7C15u);
+  for (std::size_t lane = 0; lane < 4; ++lane) {
+    for (std::uint64_t v : {s1[lane], s2[lane]}) {
+      h = (h ^ v) * 0xFF51AFD7ED558CCDu;
+      h ^= h >> 33;
+    }
+  }
+  return h | 1;
+}
+
+const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& compute) {
+  const std::uint64_t chunk = (page - kFirstFilePage) / kChunkPages;
+  if (chunks_[chunk] == nullptr) {
+    std::span<std::uint8_t> bytes = file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
+    if (bytes.empty()) return nullptr;
+    auto entry = TableEntry(head_, chunk);
+    if (entry.load(std::memory_order_acquire) != ChunkCheck(chunk, bytes)) {
+      // Another desk filling the same chunk writes the same bytes.
+      const std::uint64_t first = kFirstFilePage + chunk * kChunkPages;
+      for (std::uint64_t p = 0; p < kChunkPages; ++p)
+        compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
+      entry.store(ChunkCheck(chunk, bytes), std::memory_order_release);
+    }
+    chunks_[chunk] = bytes.data();
+  }
+  return Known(page);
+}
+
+}  // namespace store

@@ -1,0 +1,67 @@
+// The page keystreams of one password kept in a file, so that a big data
+// file's pages are computed once rather than once per run. The file is
+// derived data: whatever it holds, a page's keystream is only taken from it
+// after its chunk's check value has been verified in this process; a chunk
+// that is missing, damaged or stale is computed again and written back, and
+// a file made for another password or layout is started afresh.
+//
+// Layout: a 4096-byte header (magic, layout version, page and chunk sizes,
+// a check value of the password), a table of one 8-byte check value per
+// chunk (0: not filled yet), then the chunks of 256 page keystreams each,
+// from page kFirstFilePage on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/mapped_file.h"
+
+namespace store {
+
+class KeystreamCache {
+ public:
+  // Pages below this one stay in memory only: small files never make a
+  // cache file.
+  static constexpr std::uint64_t kFirstFilePage = 4096;
+  static constexpr std::uint64_t kChunkPages = 256;
+  // Chunks the file can hold: pages up to 4 GB into a data file.
+  static constexpr std::uint64_t kMaxChunks = 4096;
+  static constexpr std::uint64_t kEndPage = kFirstFilePage + kChunkPages * kMaxChunks;
+
+  // Computes the keystream of `page` into `out` (kCipherPageSize bytes).
+  using ComputePage = std::function<void(std::uint64_t page, std::span<std::uint8_t> out)>;
+
+  // The cache file of the password whose digest text is `digest` in
+  // `folder`; nullptr when it cannot be opened or mapped.
+  static std::unique_ptr<KeystreamCache> Open(const std::string& folder, const std::string& digest);
+  // The file's name in its folder for the password of `digest`.
+  static std::string FileName(const std::string& digest);
+
+  // The keystream of `page` (kFirstFilePage <= page < kEndPage) if its chunk
+  // has already been verified or filled in this process, else nullptr.
+  const std::uint8_t* Known(std::uint64_t page) const {
+    const auto& chunk = chunks_[(page - kFirstFilePage) / kChunkPages];
+    return chunk == nullptr ? nullptr
+                            : chunk + ((page - kFirstFilePage) % kChunkPages) * kPageBytes;
+  }
+  // Maps the chunk of `page`, verifies it or fills it with `compute`, and
+  // gives the page's keystream; nullptr when the chunk cannot be mapped.
+  const std::uint8_t* Load(std::uint64_t page, const ComputePage& compute);
+
+ private:
+  static constexpr std::uint64_t kPageBytes = 4096;
+  KeystreamCache(std::unique_ptr<platform::MappedFile> file, std::span<std::uint8_t> head,
+                 std::uint64_t password_check);
+  std::uint64_t ChunkCheck(std::uint64_t chunk, std::span<const std::uint8_t> bytes) const;
+
+  std::unique_ptr<platform::MappedFile> file_;
+  std::span<std::uint8_t> head_;  // the header and the table of check values
+  std::uint64_t password_check_;
+  std::vector<const std::uint8_t*> chunks_;
+};
+
+}  // namespace store
