@@ -167,6 +167,10 @@ class PosixFile : public File {
     return FromErrno(error);
   }
 
+  std::unique_ptr<ReadOnlyMapping> MapForReading(std::uint64_t length) override {
+    return ReadOnlyMapping::Map(fd_, length);
+  }
+
   // Marks this opener's access and sharing, then checks every other
   // opener's marks. False on a conflict.
   bool ClaimSharing(FileAccess access, FileSharing sharing) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/mapped_file.h"
+
 namespace platform {
 
 // Why a file operation failed, by cause.
@@ -67,6 +69,14 @@ class File {
   // Locking a range this open file already holds succeeds.
   virtual FileError Lock(std::uint64_t offset, std::uint64_t length) = 0;
   virtual FileError Unlock(std::uint64_t offset, std::uint64_t length) = 0;
+  // A read-only view of at least the first `length` bytes, for a reader
+  // that looks at large parts of the file without copying them; nullptr
+  // when the file cannot be viewed so (only a file on disk can), and the
+  // reader then reads.
+  virtual std::unique_ptr<ReadOnlyMapping> MapForReading(std::uint64_t length) {
+    (void)length;
+    return nullptr;
+  }
 };
 
 struct OpenedFile {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace platform {
@@ -50,6 +51,17 @@ std::span<std::uint8_t> MappedFile::Map(std::uint64_t offset, std::size_t length
   mappings_.push_back({address, length});
   return {static_cast<std::uint8_t*>(address), length};
 }
+
+std::unique_ptr<ReadOnlyMapping> ReadOnlyMapping::Map(int fd, std::uint64_t length) {
+  if (length == 0 || length > std::numeric_limits<std::size_t>::max()) return nullptr;
+  const auto size = static_cast<std::size_t>(length);
+  void* address = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+  if (address == MAP_FAILED) return nullptr;
+  return std::unique_ptr<ReadOnlyMapping>(
+      new ReadOnlyMapping(static_cast<const std::uint8_t*>(address), size));
+}
+
+ReadOnlyMapping::~ReadOnlyMapping() { ::munmap(const_cast<std::uint8_t*>(address_), length_); }
 
 std::string UserCacheDirectory() {
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;

@@ -1,6 +1,6 @@
-// A file of derived data kept for speed, such as a cache, mapped into memory
-// piece by piece. It is created for its owner alone; it only ever grows, so
-// a piece mapped by one process stays valid while another maps more.
+// Files seen through memory mappings: a file of derived data kept for speed,
+// such as a cache, mapped piece by piece for reading and writing, and a
+// read-only view of an open file for readers that look without copying.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@
 
 namespace platform {
 
+// A file of derived data, created for its owner alone; it only ever grows,
+// so a piece mapped by one process stays valid while another maps more.
 class MappedFile {
  public:
   // Opens `path` for reading and writing, creating it (owner only, with its
@@ -33,6 +35,29 @@ class MappedFile {
   };
   int fd_;
   std::vector<Mapping> mappings_;
+};
+
+// A read-only view of the first bytes of an open file, shared with it: what
+// anyone writes to the file is seen in the view at once, with no copy. The
+// view may reach beyond the file's end; touching a page that lies wholly
+// beyond it ends the process (SIGBUS), so a reader checks the file's size
+// first and looks only at bytes nobody can cut off while it looks.
+class ReadOnlyMapping {
+ public:
+  // The first `length` bytes of the file `fd` (which stays the caller's);
+  // nullptr when they cannot be mapped.
+  static std::unique_ptr<ReadOnlyMapping> Map(int fd, std::uint64_t length);
+  ~ReadOnlyMapping();
+  ReadOnlyMapping(const ReadOnlyMapping&) = delete;
+  ReadOnlyMapping& operator=(const ReadOnlyMapping&) = delete;
+
+  std::span<const std::uint8_t> bytes() const { return {address_, length_}; }
+
+ private:
+  ReadOnlyMapping(const std::uint8_t* address, std::size_t length)
+      : address_(address), length_(length) {}
+  const std::uint8_t* address_;
+  std::size_t length_;
 };
 
 // The folder for the user's caches ($XDG_CACHE_HOME, else ~/.cache); empty

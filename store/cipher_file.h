@@ -40,7 +40,16 @@ class CipherFile {
   platform::FileResult<std::uint64_t> Size() { return file_->Size(); }
   platform::FileError Truncate(std::uint64_t size) {
     written_ = true;
+    ++cuts_;
     return file_->Truncate(size);
+  }
+  // How many times this opener has cut the file: a reader of MapStored's
+  // view looks at the size again after a cut.
+  std::uint64_t cuts() const { return cuts_; }
+  // A view of the stored, still enciphered bytes (see
+  // platform::File::MapForReading); nullptr when the file cannot be viewed.
+  std::unique_ptr<platform::ReadOnlyMapping> MapStored(std::uint64_t length) {
+    return file_->MapForReading(length);
   }
   // Pushes what was written since the last flush to the device; a file
   // that was only read is left alone.
@@ -56,6 +65,7 @@ class CipherFile {
   std::unique_ptr<platform::File> file_;
   std::shared_ptr<PageCipher> cipher_;
   bool written_ = false;
+  std::uint64_t cuts_ = 0;
 };
 
 }  // namespace store

@@ -25,6 +25,8 @@ constexpr std::int32_t kBatchBytes = 163840;
 // repeated search does, reads little more than that record; later batches
 // double up to kBatchBytes.
 constexpr std::int32_t kFirstScanBatch = 8;
+// The room a view of the records leaves for the file to grow into.
+constexpr std::uint64_t kViewRoom = std::uint64_t{1} << 20;
 // How long reading the record count waits for another process's header lock.
 constexpr std::uint32_t kNoWait = 0;
 constexpr int kPasswordAttempts = 3;
@@ -613,12 +615,20 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
     result = WalkOneByOne(start, count - start, visit, stopped);
     stopped = true;
   }
+  // ScanAsCurrent's batches are looked at where they lie in a view of the
+  // file rather than copied, whenever the file can be viewed.
+  const bool in_view = stored && result == error::kOk && start < count && ViewRecords(count);
+  if (in_view) ++viewing_scans_;
+  ScopeExit done_viewing{[&] {
+    if (in_view) --viewing_scans_;
+  }};
   for (std::int32_t first = start; result == error::kOk && !stopped && first < count;
        batch = std::min(most, batch * 2)) {
     const std::int32_t n = std::min(batch, count - first);
     const std::int32_t at = first;
     first += n;
-    if (!TakeBatch(at, n, buffer, stored)) {
+    const std::span<const std::uint8_t> records = TakeBatch(at, n, buffer, stored, in_view);
+    if (records.empty()) {
       result = WalkOneByOne(at, n, visit, stopped);
       continue;
     }
@@ -630,12 +640,19 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
         raw_batch_ = outer_stored;
       }};
       batch_ = {at, at + n};
-      if (stored) raw_batch_ = {buffer.data(), buffer.size(), RecordOffset(at)};
-      for (std::int32_t j = 0; j < n && !stopped; ++j)
-        stopped =
-            !visit(at + j, std::span(buffer).subspan(static_cast<std::size_t>(j) * size, size));
+      if (stored)
+        raw_batch_ = {records.data(), records.size(), RecordOffset(at),
+                      records.data() != buffer.data(), file_.cuts()};
+      for (std::int32_t j = 0; j < n && !stopped; ++j) {
+        if (CutOffInView(RecordOffset(at + j + 1))) {
+          result = error::kReadRecordFailed;
+          break;
+        }
+        stopped = !visit(at + j, records.subspan(static_cast<std::size_t>(j) * size, size));
+      }
     }
-    result = ReleaseBatch(at, n);
+    const ErrorNumber released = ReleaseBatch(at, n);
+    if (result == error::kOk) result = released;
   }
   ErrorNumber unlocked = UnlockHeader();
   return result != error::kOk ? result : unlocked;
@@ -656,22 +673,50 @@ ErrorNumber Database::ScanAsCurrent(const std::function<bool(std::int32_t index)
               });
 }
 
-bool Database::TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer,
-                         bool stored) {
+bool Database::ViewRecords(std::int32_t count) {
+  const std::uint64_t end = RecordOffset(count);
+  if (view_ && view_->bytes().size() >= end) return true;
+  // A view that an outer scan is looking at stays as it is.
+  if (viewing_scans_ > 0) return false;
+  view_.reset();
+  // Room to grow, so that a file growing by a few records between scans is
+  // seldom viewed anew. Only address space: nothing is read until touched.
+  view_ = file_.MapStored(end + end / 8 + kViewRoom);
+  return view_ != nullptr;
+}
+
+bool Database::CutOffInView(std::uint64_t end) {
+  if (!raw_batch_.in_view || file_.cuts() == raw_batch_.cuts) return false;
+  const auto size = file_.Size();
+  return !size.ok() || size.value < end;
+}
+
+std::span<const std::uint8_t> Database::TakeBatch(std::int32_t first, std::int32_t n,
+                                                  std::vector<std::uint8_t>& buffer, bool stored,
+                                                  bool in_view) {
   const std::uint64_t from = RecordOffset(first);
   const std::uint64_t to = RecordOffset(first + n - 1) + 1;
   if (lock_depth_ == 0) {
     // A byte this process already holds must stay held after the batch is
     // released; such a batch goes record by record through the registry.
-    if (locks_.HoldsAnyIn(from, to)) return false;
-    if (LockRange(file_, from, to - from, LockWait{waiting_, kNoWait}) != error::kOk) return false;
+    if (locks_.HoldsAnyIn(from, to)) return {};
+    if (LockRange(file_, from, to - from, LockWait{waiting_, kNoWait}) != error::kOk) return {};
   }
-  buffer.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(record_size_));
+  const std::uint64_t end = RecordOffset(first + n);
+  if (in_view) {
+    // Only records the file holds whole are looked at in the view; while
+    // the header and the batch are locked no desk cuts them off. A file
+    // shorter than its count is read instead, and fails as a read does.
+    const auto size = file_.Size();
+    if (size.ok() && size.value >= end && view_->bytes().size() >= end)
+      return view_->bytes().subspan(from, end - from);
+  }
+  buffer.resize(static_cast<std::size_t>(end - from));
   const platform::FileError read =
       stored ? file_.ReadStoredExactly(from, buffer) : file_.ReadExactly(from, buffer);
-  if (read == platform::FileError::kNone) return true;
+  if (read == platform::FileError::kNone) return buffer;
   ReleaseBatch(first, n);
-  return false;
+  return {};
 }
 
 ErrorNumber Database::ReleaseBatch(std::int32_t first, std::int32_t n) {
@@ -716,9 +761,12 @@ ErrorNumber Database::FieldOfStoredImage(std::size_t field, Value& out) {
   out = BlankValue(f.type);
   if (!FitsInRecord(f)) return error::kReadFieldFailed;
   const std::uint8_t* stored = image_ + f.offset;
+  const std::uint64_t offset =
+      raw_batch_.offset + static_cast<std::uint64_t>(stored - raw_batch_.bytes);
+  if (CutOffInView(offset + static_cast<std::uint64_t>(f.StoredWidth())))
+    return error::kReadFieldFailed;
   field_bytes_.assign(stored, stored + f.StoredWidth());
-  file_.Decipher(raw_batch_.offset + static_cast<std::uint64_t>(stored - raw_batch_.bytes),
-                 field_bytes_);
+  file_.Decipher(offset, field_bytes_);
   ErrorNumber result = DecodeStored(f, field_bytes_, out);
   if (result != error::kOk) out = BlankValue(f.type);
   return result;

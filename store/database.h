@@ -187,11 +187,20 @@ class Database {
                            runtime::Value& out);
   ErrorNumber ReadFieldLocked(std::int32_t index, std::size_t field, runtime::Value& out);
   // Takes the locks of records [first, first + n) with one lock call and
-  // reads them into `buffer` with one read; false, with nothing held, when
-  // either cannot be done.
+  // gives their bytes: with `in_view`, where they lie in view_ when the
+  // file holds them whole, else read into `buffer` with one read. Empty,
+  // with nothing held, when the records cannot be locked or read.
   // `stored`: the bytes are left enciphered (see raw_batch_).
-  bool TakeBatch(std::int32_t first, std::int32_t n, std::vector<std::uint8_t>& buffer,
-                 bool stored);
+  std::span<const std::uint8_t> TakeBatch(std::int32_t first, std::int32_t n,
+                                          std::vector<std::uint8_t>& buffer, bool stored,
+                                          bool in_view);
+  // Makes view_ reach past record `count - 1`, viewing the file anew when
+  // it has grown beyond it; false when the file cannot be viewed.
+  bool ViewRecords(std::int32_t count);
+  // True when the bytes of raw_batch_ before file offset `end` lie in the
+  // view and a cut of this opener's since the batch was taken (a purge
+  // made during a visit) took some of them: they must not be touched.
+  bool CutOffInView(std::uint64_t end);
   // ScanRecords; with `stored`, batches are visited as stored, enciphered.
   ErrorNumber Scan(std::int32_t start, ScanLocks locks, bool stored, const RecordVisitor& visit);
   // Field `field` of the record image_ points to inside raw_batch_,
@@ -242,11 +251,20 @@ class Database {
     const std::uint8_t* bytes = nullptr;
     std::size_t size = 0;
     std::uint64_t offset = 0;  // in the file
+    // The bytes lie in view_, and this opener had cut the file so many
+    // times when the batch was taken.
+    bool in_view = false;
+    std::uint64_t cuts = 0;
     bool Holds(const std::uint8_t* p) const {
       return bytes != nullptr && p >= bytes && p < bytes + size;
     }
   };
   StoredBatch raw_batch_;
+  // The file's stored bytes as the operating system holds them, kept from
+  // scan to scan; only ever looked at under a batch's locks.
+  std::unique_ptr<platform::ReadOnlyMapping> view_;
+  // Scans now looking at view_, which stays while there are any.
+  int viewing_scans_ = 0;
   std::vector<std::uint8_t> field_bytes_;
   platform::Waiting* waiting_ = nullptr;
 };
