@@ -268,6 +268,13 @@ class ResolvedTest {
 
   // Reads the test's field of the record under examination.
   bool Holds() const {
+    if (test_.kind == Kind::kEqualsLiteral || test_.kind == Kind::kEqualsBox ||
+        test_.kind == Kind::kNotEmpty) {
+      // A text field is compared where it lies, with no value made of it:
+      // the test runs on every record of the ledger.
+      if (const std::optional<std::string_view> text = store::CurrentText(test_.field))
+        return test_.kind == Kind::kNotEmpty ? !text->empty() : *text == text_;
+    }
     Value value = store::ReadField(test_.field);
     switch (test_.kind) {
       case Kind::kEvery:

@@ -35,6 +35,10 @@ class CipherFile {
   void Decipher(std::uint64_t offset, std::span<std::uint8_t> data) {
     if (cipher_) cipher_->Apply(offset, data);
   }
+  // Asks for the keystream of `offset` to be fetched ahead of Decipher.
+  void PrefetchKeystream(std::uint64_t offset) const {
+    if (cipher_) cipher_->Prefetch(offset);
+  }
   platform::FileError WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
 
   platform::FileResult<std::uint64_t> Size() { return file_->Size(); }

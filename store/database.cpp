@@ -27,6 +27,9 @@ constexpr std::int32_t kBatchBytes = 163840;
 constexpr std::int32_t kFirstScanBatch = 8;
 // The room a view of the records leaves for the file to grow into.
 constexpr std::uint64_t kViewRoom = std::uint64_t{1} << 20;
+// How many records ahead of the one being read a ScanAsCurrent fetches its
+// fields into the processor's cache.
+constexpr std::size_t kReadAheadRecords = 4;
 // How long reading the record count waits for another process's header lock.
 constexpr std::uint32_t kNoWait = 0;
 constexpr int kPasswordAttempts = 3;
@@ -617,7 +620,9 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
   }
   // ScanAsCurrent's batches are looked at where they lie in a view of the
   // file rather than copied, whenever the file can be viewed.
-  const bool in_view = stored && result == error::kOk && start < count && ViewRecords(count);
+  const std::uint64_t viewable =
+      stored && result == error::kOk && start < count ? ViewableEnd(count) : 0;
+  const bool in_view = viewable > 0;
   if (in_view) ++viewing_scans_;
   ScopeExit done_viewing{[&] {
     if (in_view) --viewing_scans_;
@@ -627,7 +632,7 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
     const std::int32_t n = std::min(batch, count - first);
     const std::int32_t at = first;
     first += n;
-    const std::span<const std::uint8_t> records = TakeBatch(at, n, buffer, stored, in_view);
+    const std::span<const std::uint8_t> records = TakeBatch(at, n, buffer, stored, viewable);
     if (records.empty()) {
       result = WalkOneByOne(at, n, visit, stopped);
       continue;
@@ -673,16 +678,24 @@ ErrorNumber Database::ScanAsCurrent(const std::function<bool(std::int32_t index)
               });
 }
 
-bool Database::ViewRecords(std::int32_t count) {
-  const std::uint64_t end = RecordOffset(count);
-  if (view_ && view_->bytes().size() >= end) return true;
-  // A view that an outer scan is looking at stays as it is.
-  if (viewing_scans_ > 0) return false;
-  view_.reset();
-  // Room to grow, so that a file growing by a few records between scans is
-  // seldom viewed anew. Only address space: nothing is read until touched.
-  view_ = file_.MapStored(end + end / 8 + kViewRoom);
-  return view_ != nullptr;
+std::uint64_t Database::ViewableEnd(std::int32_t count) {
+  // Read under the header lock: from now on no other desk can cut the file
+  // (that takes the whole-file lock), and this opener's own cuts are
+  // counted, so the size stays a safe bound for the whole walk.
+  const auto size = file_.Size();
+  if (!size.ok()) return 0;
+  const std::uint64_t end = std::min(size.value, RecordOffset(count));
+  if (!view_ || view_->bytes().size() < end) {
+    // A view that an outer scan is looking at stays as it is.
+    if (viewing_scans_ > 0) return 0;
+    view_.reset();
+    // Room to grow, so that a file growing by a few records between scans
+    // is seldom viewed anew. Only address space: nothing is read until
+    // touched.
+    view_ = file_.MapStored(end + end / 8 + kViewRoom);
+    if (!view_) return 0;
+  }
+  return end;
 }
 
 bool Database::CutOffInView(std::uint64_t end) {
@@ -693,7 +706,7 @@ bool Database::CutOffInView(std::uint64_t end) {
 
 std::span<const std::uint8_t> Database::TakeBatch(std::int32_t first, std::int32_t n,
                                                   std::vector<std::uint8_t>& buffer, bool stored,
-                                                  bool in_view) {
+                                                  std::uint64_t viewable) {
   const std::uint64_t from = RecordOffset(first);
   const std::uint64_t to = RecordOffset(first + n - 1) + 1;
   if (lock_depth_ == 0) {
@@ -703,14 +716,10 @@ std::span<const std::uint8_t> Database::TakeBatch(std::int32_t first, std::int32
     if (LockRange(file_, from, to - from, LockWait{waiting_, kNoWait}) != error::kOk) return {};
   }
   const std::uint64_t end = RecordOffset(first + n);
-  if (in_view) {
-    // Only records the file holds whole are looked at in the view; while
-    // the header and the batch are locked no desk cuts them off. A file
-    // shorter than its count is read instead, and fails as a read does.
-    const auto size = file_.Size();
-    if (size.ok() && size.value >= end && view_->bytes().size() >= end)
-      return view_->bytes().subspan(from, end - from);
-  }
+  // Only records the file held whole when the walk began are looked at in
+  // the view. The rest of a file shorter than its count is read instead,
+  // and fails as a read does.
+  if (end <= viewable) return view_->bytes().subspan(from, end - from);
   buffer.resize(static_cast<std::size_t>(end - from));
   const platform::FileError read =
       stored ? file_.ReadStoredExactly(from, buffer) : file_.ReadExactly(from, buffer);
@@ -756,20 +765,44 @@ ErrorNumber Database::FieldOfRecord(std::span<const std::uint8_t> record, std::s
   return result;
 }
 
+bool Database::DecipherStoredField(const FieldDescriptor& f) {
+  if (!FitsInRecord(f)) return false;
+  const auto width = static_cast<std::size_t>(f.StoredWidth());
+  const std::uint8_t* stored = image_ + f.offset;
+  const auto in_batch = static_cast<std::size_t>(stored - raw_batch_.bytes);
+  const std::uint64_t offset = raw_batch_.offset + in_batch;
+  if (CutOffInView(offset + width)) return false;
+  // The walk waits mostly for bytes no processor cache holds. The same
+  // field of a record a few ahead is likely read next: it and its keystream
+  // are fetched meanwhile.
+  const std::size_t ahead = kReadAheadRecords * static_cast<std::size_t>(record_size_);
+  if (in_batch + ahead + width <= raw_batch_.size) {
+    __builtin_prefetch(stored + ahead);
+    file_.PrefetchKeystream(offset + ahead);
+  }
+  field_bytes_.assign(stored, stored + width);
+  file_.Decipher(offset, field_bytes_);
+  return true;
+}
+
 ErrorNumber Database::FieldOfStoredImage(std::size_t field, Value& out) {
   const FieldDescriptor& f = fields_[field];
   out = BlankValue(f.type);
-  if (!FitsInRecord(f)) return error::kReadFieldFailed;
-  const std::uint8_t* stored = image_ + f.offset;
-  const std::uint64_t offset =
-      raw_batch_.offset + static_cast<std::uint64_t>(stored - raw_batch_.bytes);
-  if (CutOffInView(offset + static_cast<std::uint64_t>(f.StoredWidth())))
-    return error::kReadFieldFailed;
-  field_bytes_.assign(stored, stored + f.StoredWidth());
-  file_.Decipher(offset, field_bytes_);
+  if (!DecipherStoredField(f)) return error::kReadFieldFailed;
   ErrorNumber result = DecodeStored(f, field_bytes_, out);
   if (result != error::kOk) out = BlankValue(f.type);
   return result;
+}
+
+std::optional<std::string_view> Database::TextOfCurrent(std::size_t field) {
+  const FieldDescriptor& f = fields_[field];
+  if (f.type != FieldType::kText || image_ == nullptr || !raw_batch_.Holds(image_) ||
+      !DecipherStoredField(f))
+    return std::nullopt;
+  const char* text = reinterpret_cast<const char*>(field_bytes_.data());
+  const void* end = std::memchr(text, 0, field_bytes_.size());
+  return std::string_view(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text)
+                                    : field_bytes_.size());
 }
 
 std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint8_t> record,

@@ -160,6 +160,13 @@ class Database {
   std::optional<std::string_view> TextOfRecord(std::span<const std::uint8_t> record,
                                                std::size_t field) const;
 
+  // The stored text of text field `field` of the record ScanAsCurrent is
+  // visiting, up to its first 0 byte: what ReadField gives, without making
+  // a value of it. Valid until the next field is read. nullopt when
+  // ReadField must be asked instead: a field of another type, no record
+  // being visited so, or bytes that cannot be read.
+  std::optional<std::string_view> TextOfCurrent(std::size_t field);
+
   // Pushes what was written to the storage device.
   ErrorNumber Flush();
 
@@ -193,10 +200,12 @@ class Database {
   // `stored`: the bytes are left enciphered (see raw_batch_).
   std::span<const std::uint8_t> TakeBatch(std::int32_t first, std::int32_t n,
                                           std::vector<std::uint8_t>& buffer, bool stored,
-                                          bool in_view);
-  // Makes view_ reach past record `count - 1`, viewing the file anew when
-  // it has grown beyond it; false when the file cannot be viewed.
-  bool ViewRecords(std::int32_t count);
+                                          std::uint64_t viewable);
+  // Where the records of a walk over `count` records that may be looked at
+  // in view_ end: the file's end or the count's, whichever comes first.
+  // view_ is made anew when the file has grown past it. 0 when the file
+  // cannot be viewed.
+  std::uint64_t ViewableEnd(std::int32_t count);
   // True when the bytes of raw_batch_ before file offset `end` lie in the
   // view and a cut of this opener's since the batch was taken (a purge
   // made during a visit) took some of them: they must not be touched.
@@ -206,6 +215,9 @@ class Database {
   // Field `field` of the record image_ points to inside raw_batch_,
   // deciphering only the field's bytes.
   ErrorNumber FieldOfStoredImage(std::size_t field, runtime::Value& out);
+  // The bytes of field `f` of that record, deciphered into field_bytes_;
+  // false when they are not there to read.
+  bool DecipherStoredField(const FieldDescriptor& f);
   ErrorNumber ReleaseBatch(std::int32_t first, std::int32_t n);
   // Visits records [first, first + n) one lock and one read at a time.
   ErrorNumber WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,

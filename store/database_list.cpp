@@ -253,6 +253,15 @@ Value DatabaseList::ReadField(const Value& field) {
   return out;
 }
 
+std::optional<std::string_view> DatabaseList::CurrentText(std::int32_t field) {
+  Database* db = current();
+  if (db == nullptr || field < 1 || static_cast<std::size_t>(field) > db->fields().size())
+    return std::nullopt;
+  std::optional<std::string_view> text = db->TextOfCurrent(static_cast<std::size_t>(field - 1));
+  if (text) last_error = error::kOk;
+  return text;
+}
+
 bool DatabaseList::WriteField(const Value& field, const Value& value) {
   last_error = error::kOk;
   Database* db = current();

@@ -111,6 +111,18 @@ const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
   return slot.bytes->data();
 }
 
+void PageCipher::Prefetch(std::uint64_t offset) const {
+  const std::uint64_t page = offset / kCipherPageSize;
+  const std::uint8_t* keystream = nullptr;
+  if (cache_ && page >= KeystreamCache::kFirstFilePage && page < KeystreamCache::kEndPage)
+    keystream = cache_->Known(page);
+  if (keystream == nullptr) {
+    const Slot& slot = slots_[page % slots_.size()];
+    if (slot.page == page) keystream = slot.bytes->data();
+  }
+  if (keystream != nullptr) __builtin_prefetch(keystream + offset % kCipherPageSize);
+}
+
 std::uint8_t PageCipher::KeystreamByte(std::uint64_t offset) {
   return PageKeystream(offset / kCipherPageSize)[offset % kCipherPageSize];
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "runtime/value.h"
@@ -38,6 +39,9 @@ inline bool DeleteRecord(const runtime::Condition& condition) {
 inline bool PurgeDeleted() { return Databases().PurgeDeleted(); }
 inline runtime::Value ReadField(std::int32_t field) {
   return Databases().ReadField(runtime::Value::Int(field));
+}
+inline std::optional<std::string_view> CurrentText(std::int32_t field) {
+  return Databases().CurrentText(field);
 }
 inline bool WriteField(std::int32_t field, const runtime::Value& value) {
   return Databases().WriteField(runtime::Value::Int(field), value);
