@@ -156,6 +156,7 @@ class PosixFile : public File {
   // still keeps every writer's lock out of the range.
   FileError Lock(std::uint64_t offset, std::uint64_t length) override {
     int error = SetLock(fd_, writable_ ? F_WRLCK : F_RDLCK, offset, length);
+    if (LockingUnsupported(error)) unlocked_ = true;
     if (error == 0 || LockingUnsupported(error)) return FileError::kNone;
     if (error == EAGAIN || error == EACCES) return FileError::kLockViolation;
     return FromErrno(error);
@@ -167,7 +168,10 @@ class PosixFile : public File {
     return FromErrno(error);
   }
 
+  // Where locks do not work, another opener may cut the file while it is
+  // looked at, which a view would not survive.
   std::unique_ptr<ReadOnlyMapping> MapForReading(std::uint64_t length) override {
+    if (unlocked_) return nullptr;
     return ReadOnlyMapping::Map(fd_, length);
   }
 
@@ -183,6 +187,7 @@ class PosixFile : public File {
     if (denies_write) marks.push_back(kDeniesWriteMark);
     for (std::uint64_t mark : marks) {
       int error = SetLock(fd_, F_RDLCK, mark, 1);
+      if (LockingUnsupported(error)) unlocked_ = true;
       if (error != 0 && !LockingUnsupported(error)) return false;
     }
     if (OtherHolds(fd_, kDeniesReadMark)) return false;
@@ -195,6 +200,8 @@ class PosixFile : public File {
  private:
   int fd_;
   bool writable_;
+  // The file system does not lock this file: every lock call succeeds.
+  bool unlocked_ = false;
 };
 
 class SystemWaitingImpl : public Waiting {

@@ -623,6 +623,7 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
   const std::uint64_t viewable =
       stored && result == error::kOk && start < count ? ViewableEnd(count) : 0;
   const bool in_view = viewable > 0;
+  const std::uint64_t cuts_before = file_.cuts();
   if (in_view) ++viewing_scans_;
   ScopeExit done_viewing{[&] {
     if (in_view) --viewing_scans_;
@@ -632,7 +633,10 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
     const std::int32_t n = std::min(batch, count - first);
     const std::int32_t at = first;
     first += n;
-    const std::span<const std::uint8_t> records = TakeBatch(at, n, buffer, stored, viewable);
+    // After a cut of this opener's during a visit, the size the view was
+    // bounded by no longer holds.
+    const std::span<const std::uint8_t> records =
+        TakeBatch(at, n, buffer, stored, file_.cuts() == cuts_before ? viewable : 0);
     if (records.empty()) {
       result = WalkOneByOne(at, n, visit, stopped);
       continue;
@@ -796,9 +800,10 @@ ErrorNumber Database::FieldOfStoredImage(std::size_t field, Value& out) {
 
 std::optional<std::string_view> Database::TextOfCurrent(std::size_t field) {
   const FieldDescriptor& f = fields_[field];
-  if (f.type != FieldType::kText || image_ == nullptr || !raw_batch_.Holds(image_) ||
-      !DecipherStoredField(f))
-    return std::nullopt;
+  if (f.type != FieldType::kText || image_ == nullptr) return std::nullopt;
+  if (!raw_batch_.Holds(image_))
+    return TextOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field);
+  if (!DecipherStoredField(f)) return std::nullopt;
   const char* text = reinterpret_cast<const char*>(field_bytes_.data());
   const void* end = std::memchr(text, 0, field_bytes_.size());
   return std::string_view(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text)

@@ -160,11 +160,11 @@ class Database {
   std::optional<std::string_view> TextOfRecord(std::span<const std::uint8_t> record,
                                                std::size_t field) const;
 
-  // The stored text of text field `field` of the record ScanAsCurrent is
-  // visiting, up to its first 0 byte: what ReadField gives, without making
-  // a value of it. Valid until the next field is read. nullopt when
-  // ReadField must be asked instead: a field of another type, no record
-  // being visited so, or bytes that cannot be read.
+  // The stored text of text field `field` of the record under test (while
+  // a scan visits it or a search tests it), up to its first 0 byte: what
+  // ReadField gives, without making a value of it. Valid until the next
+  // field is read. nullopt when ReadField must be asked instead: a field
+  // of another type, no record under test, or bytes that cannot be read.
   std::optional<std::string_view> TextOfCurrent(std::size_t field);
 
   // Pushes what was written to the storage device.

@@ -71,9 +71,10 @@ class DatabaseList {
   bool PurgeDeleted();
   // `field`: a number (1-based) or a field name.
   runtime::Value ReadField(const runtime::Value& field);
-  // Text field `field` (1-based) of the record ScanAsCurrent is visiting,
-  // as ReadField gives it, without making a value of it (see
-  // Database::TextOfCurrent); nullopt when ReadField must be asked instead.
+  // Text field `field` (1-based) of the record a scan is visiting or a
+  // search testing, as ReadField gives it, without making a value of it
+  // (see Database::TextOfCurrent); nullopt when ReadField must be asked
+  // instead.
   std::optional<std::string_view> CurrentText(std::int32_t field);
   bool WriteField(const runtime::Value& field, const runtime::Value& value);
   bool FindRecord(const runtime::Value& condition);

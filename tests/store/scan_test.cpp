@@ -1,9 +1,14 @@
 // The one-pass walk over a data file that list fills use: what it hands
-// over, and that its batched locks meet another process's locks where the
-// locks of a search taken record by record would.
+// over, that its batched locks meet another process's locks where the
+// locks of a search taken record by record would, and that looking at the
+// records in a view of the file gives what reading them gives.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "child_process.h"
+#include "faulty_file.h"
 #include "store/database_list.h"
 #include "store_test_util.h"
 
@@ -191,6 +196,224 @@ TEST_F(ScanTest, LeavesNoLockBehindEvenWhenStoppedOrRefusedPartWay) {
   EXPECT_EQ(child.channel().Receive(), 'H');
   child.channel().Send('R');
   EXPECT_EQ(child.Wait(), 0);
+}
+
+// ScanAsCurrent looks at its batches in a read-only view of the data file
+// when the file can be viewed, and reads them otherwise (here: through the
+// tests' file layer, which cannot be viewed). Both ways must visit the same
+// records with the same fields and end with the same errors, and no file
+// that is cut or has grown may crash the view.
+class ScanViewTest : public ::testing::Test {
+ protected:
+  // Records of about 4 KB, so that a few hundred appended records outgrow
+  // the room a view leaves.
+  static constexpr std::int32_t kPadWidth = 4000;
+
+  void SetUp() override {
+    path_ = PathIn(dir_, "ledger.ldg");
+    ASSERT_EQ(CreateDataFile(
+                  path_,
+                  {Field("name", FieldType::kText, 12), Field("n", FieldType::kInt),
+                   Field("note", FieldType::kLongText), Field("pad", FieldType::kText, kPadWidth),
+                   Field("day", FieldType::kDateTime)},
+                  kPassword),
+              0);
+    ASSERT_TRUE(viewed_.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
+    ASSERT_TRUE(read_.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
+    Append(viewed_, 0, kRecords);
+  }
+
+  // Appends records [from, from + n) through `list`.
+  static void Append(DatabaseList& list, std::int32_t from, std::int32_t n) {
+    for (std::int32_t i = from; i < from + n; ++i) {
+      std::vector<Value> values = {
+          Value::OfText(Numbered("n", i)), Value::Int(i),
+          Value::OfText(i % 7 == 0 ? std::string(600, 'x') : ""),
+          Value::OfText(i % 5 == 0 ? std::string(kPadWidth, 'p') : Numbered("pad", i)),
+          Value::DateTime(44197 + i)};
+      ASSERT_TRUE(list.AppendRecord(values));
+    }
+  }
+
+  // What one walk visited: each record's index and every field as ReadField
+  // gives it; its text fields must read the same in place.
+  struct Walk {
+    std::vector<std::int32_t> visited;
+    std::vector<std::vector<Value>> fields;
+    bool complete = false;
+    ErrorNumber error = error::kOk;
+  };
+  static Walk WalkAsCurrent(DatabaseList& list) {
+    Walk walk;
+    const std::size_t field_count = list.current()->fields().size();
+    walk.complete = list.ScanAsCurrent([&](std::int32_t index) {
+      walk.visited.push_back(index);
+      std::vector<Value> values;
+      for (std::size_t f = 1; f <= field_count; ++f) {
+        const auto field = static_cast<std::int32_t>(f);
+        values.push_back(list.ReadField(Value::Int(field)));
+        // A long text is read from its own file: never in place.
+        const std::optional<std::string_view> text = list.CurrentText(field);
+        if (list.current()->fields()[f - 1].type != FieldType::kText) {
+          EXPECT_EQ(text, std::nullopt) << index << " " << field;
+        } else {
+          EXPECT_TRUE(text.has_value()) << index << " " << field;
+          if (text) {
+            EXPECT_EQ(*text, values.back().AsText()) << index << " " << field;
+          }
+        }
+      }
+      walk.fields.push_back(std::move(values));
+      return true;
+    });
+    walk.error = LastError();
+    return walk;
+  }
+  static void ExpectSameWalk(const Walk& viewed, const Walk& read) {
+    EXPECT_EQ(viewed.visited, read.visited);
+    EXPECT_EQ(viewed.complete, read.complete);
+    EXPECT_EQ(viewed.error, read.error);
+    ASSERT_EQ(viewed.fields.size(), read.fields.size());
+    for (std::size_t i = 0; i < viewed.fields.size(); ++i)
+      EXPECT_EQ(viewed.fields[i], read.fields[i]) << "record " << viewed.visited[i];
+  }
+  // True while this process has the data file mapped.
+  bool Viewed() const {
+    std::ifstream maps("/proc/self/maps");
+    const std::string name = platform::GbkToUtf8(path_, false);
+    for (std::string line; std::getline(maps, line);)
+      if (line.size() >= name.size() && line.ends_with(name)) return true;
+    return false;
+  }
+  std::uint64_t RecordEnd(std::int32_t count) {
+    Database& db = *viewed_.current();
+    return db.data_start() +
+           static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(db.record_size());
+  }
+
+  testing_support::TempDir dir_;
+  std::string path_;
+  DatabaseList viewed_;
+  // The same file through a layer that cannot be viewed: it is read.
+  DatabaseList read_{FaultyOpener(std::make_shared<Faults>())};
+};
+
+TEST_F(ScanViewTest, ViewAndReadsVisitTheSameRecordsWithTheSameFields) {
+  const Walk read = WalkAsCurrent(read_);
+  EXPECT_FALSE(Viewed());
+  const Walk viewed = WalkAsCurrent(viewed_);
+  EXPECT_TRUE(Viewed());
+  EXPECT_TRUE(viewed.complete);
+  ASSERT_EQ(viewed.visited.size(), static_cast<std::size_t>(kRecords));
+  ExpectSameWalk(viewed, read);
+  for (std::int32_t i : {0, 1, 7, 150, kRecords - 1}) {
+    const std::vector<Value>& fields = viewed.fields[static_cast<std::size_t>(i)];
+    EXPECT_EQ(fields[0], Value::OfText(Numbered("n", i)));
+    EXPECT_EQ(fields[1], Value::Int(i));
+    EXPECT_EQ(fields[2], Value::OfText(i % 7 == 0 ? std::string(600, 'x') : ""));
+    EXPECT_EQ(fields[3],
+              Value::OfText(i % 5 == 0 ? std::string(kPadWidth, 'p') : Numbered("pad", i)));
+  }
+  // The view is kept: a second walk reads the same.
+  ExpectSameWalk(WalkAsCurrent(viewed_), read);
+  // Outside a walk there is no record to read in place.
+  EXPECT_EQ(viewed_.CurrentText(1), std::nullopt);
+}
+
+TEST_F(ScanViewTest, RecordsAnotherOpenerAppendsBetweenWalksAreReadWhole) {
+  std::int32_t count = kRecords;
+  // Within the room the view leaves, then far beyond it.
+  for (std::int32_t grown : {1, 20, 400}) {
+    SCOPED_TRACE(grown);
+    WalkAsCurrent(viewed_);
+    Append(read_, count, grown);
+    count += grown;
+    const Walk viewed = WalkAsCurrent(viewed_);
+    ASSERT_EQ(viewed.visited.size(), static_cast<std::size_t>(count));
+    EXPECT_EQ(viewed.fields.back()[0], Value::OfText(Numbered("n", count - 1)));
+    ExpectSameWalk(viewed, WalkAsCurrent(read_));
+  }
+}
+
+// A file cut short behind the desk's back, after a walk has viewed it whole:
+// the view still reaches over the bytes that are gone, which must never be
+// touched.
+TEST_F(ScanViewTest, AFileShorterThanItsCountEndsTheWalkAsAReadDoes) {
+  const std::vector<std::uint8_t> whole = FileBytes(path_);
+  const std::uint64_t half_record =
+      static_cast<std::uint64_t>(viewed_.current()->record_size()) / 2;
+  struct Cut {
+    std::int32_t records_left;
+    std::uint64_t extra_bytes;
+  };
+  for (const Cut cut :
+       {Cut{0, 0}, Cut{1, 0}, Cut{8, half_record}, Cut{150, 0}, Cut{kRecords - 1, half_record}}) {
+    SCOPED_TRACE(cut.records_left);
+    WriteFileBytes(path_, whole);
+    ASSERT_TRUE(WalkAsCurrent(viewed_).complete);
+    std::filesystem::resize_file(platform::GbkToUtf8(path_, false),
+                                 RecordEnd(cut.records_left) + cut.extra_bytes);
+    const Walk viewed = WalkAsCurrent(viewed_);
+    EXPECT_FALSE(viewed.complete);
+    EXPECT_EQ(viewed.error, error::kReadRecordFailed);
+    EXPECT_EQ(viewed.visited.size(), static_cast<std::size_t>(cut.records_left));
+    ExpectSameWalk(viewed, WalkAsCurrent(read_));
+  }
+}
+
+TEST_F(ScanViewTest, AnotherProcesssRecordLockEndsTheWalkAtThatRecord) {
+  WalkAsCurrent(viewed_);
+  for (std::int32_t held : {0, 1, 7, 150, kRecords - 1}) {
+    SCOPED_TRACE(held);
+    ChildProcess child(HoldLock(path_, RecordEnd(held), 1));
+    ASSERT_EQ(child.channel().Receive(), 'H');
+    const Walk viewed = WalkAsCurrent(viewed_);
+    EXPECT_FALSE(viewed.complete);
+    EXPECT_EQ(viewed.error, error::kLockViolation);
+    EXPECT_EQ(viewed.visited.size(), static_cast<std::size_t>(held));
+    ExpectSameWalk(viewed, WalkAsCurrent(read_));
+    child.channel().Send('R');
+    EXPECT_EQ(child.Wait(), 0);
+  }
+}
+
+// A visit that purges records (nothing the desk's lists do, but nothing
+// keeps a caller from it) cuts the file under the walk: the walk ends
+// before the first record that is gone, whether that lies in the batch
+// being viewed or in a later one. Batches here are 8, 16, 32, then 40
+// records: [56, 96) is being viewed when record 70 purges, [8, 24) when
+// record 10 does.
+TEST_F(ScanViewTest, APurgeDuringAVisitEndsTheWalkBeforeTheRecordsItCut) {
+  const std::string long_values = LongValueFileName(path_);
+  const std::vector<std::uint8_t> whole = FileBytes(path_);
+  const std::vector<std::uint8_t> whole_long_values = FileBytes(long_values);
+  struct Purge {
+    std::int32_t at;
+    std::int32_t kept;
+  };
+  for (const Purge purge : {Purge{70, 80}, Purge{10, 50}}) {
+    SCOPED_TRACE(purge.at);
+    WriteFileBytes(path_, whole);
+    WriteFileBytes(long_values, whole_long_values);
+    ASSERT_TRUE(WalkAsCurrent(viewed_).complete);
+    Walk viewed;
+    viewed.complete = viewed_.ScanAsCurrent([&](std::int32_t index) {
+      viewed.visited.push_back(index);
+      if (index == purge.at) {
+        EXPECT_TRUE(viewed_.DeleteRecord(Value::OfCondition([&] {
+          return Value::Bool(viewed_.ReadField(Value::Int(2)).AsInt64() >= purge.kept);
+        })));
+        EXPECT_TRUE(viewed_.PurgeDeleted());
+      }
+      viewed_.ReadField(Value::Int(4));
+      return true;
+    });
+    EXPECT_FALSE(viewed.complete);
+    EXPECT_EQ(LastError(), error::kReadRecordFailed);
+    EXPECT_EQ(viewed.visited.size(), static_cast<std::size_t>(purge.kept));
+    EXPECT_EQ(FileSize(path_), RecordEnd(purge.kept));
+    EXPECT_EQ(WalkAsCurrent(viewed_).visited.size(), static_cast<std::size_t>(purge.kept));
+  }
 }
 
 }  // namespace
