@@ -270,9 +270,11 @@ class ResolvedTest {
   bool Holds() const {
     if (test_.kind == Kind::kEqualsLiteral || test_.kind == Kind::kEqualsBox ||
         test_.kind == Kind::kNotEmpty) {
-      // A text field is compared where it lies, with no value made of it:
-      // the test runs on every record of the ledger.
-      if (const std::optional<std::string_view> text = store::CurrentText(test_.field))
+      // A text field is compared where it lies, with no value made of it
+      // and no more of it deciphered than the test needs: the test runs on
+      // every record of the ledger.
+      const std::size_t needed = test_.kind == Kind::kNotEmpty ? 1 : text_.size() + 1;
+      if (const std::optional<std::string_view> text = store::CurrentText(test_.field, needed))
         return test_.kind == Kind::kNotEmpty ? !text->empty() : *text == text_;
     }
     Value value = store::ReadField(test_.field);

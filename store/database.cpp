@@ -769,9 +769,9 @@ ErrorNumber Database::FieldOfRecord(std::span<const std::uint8_t> record, std::s
   return result;
 }
 
-bool Database::DecipherStoredField(const FieldDescriptor& f) {
+bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most) {
   if (!FitsInRecord(f)) return false;
-  const auto width = static_cast<std::size_t>(f.StoredWidth());
+  const std::size_t width = std::min(static_cast<std::size_t>(f.StoredWidth()), most);
   const std::uint8_t* stored = image_ + f.offset;
   const auto in_batch = static_cast<std::size_t>(stored - raw_batch_.bytes);
   const std::uint64_t offset = raw_batch_.offset + in_batch;
@@ -798,16 +798,20 @@ ErrorNumber Database::FieldOfStoredImage(std::size_t field, Value& out) {
   return result;
 }
 
-std::optional<std::string_view> Database::TextOfCurrent(std::size_t field) {
+std::optional<std::string_view> Database::TextOfCurrent(std::size_t field, std::size_t most) {
   const FieldDescriptor& f = fields_[field];
   if (f.type != FieldType::kText || image_ == nullptr) return std::nullopt;
-  if (!raw_batch_.Holds(image_))
-    return TextOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field);
-  if (!DecipherStoredField(f)) return std::nullopt;
-  const char* text = reinterpret_cast<const char*>(field_bytes_.data());
-  const void* end = std::memchr(text, 0, field_bytes_.size());
-  return std::string_view(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text)
-                                    : field_bytes_.size());
+  if (!raw_batch_.Holds(image_)) {
+    std::optional<std::string_view> text =
+        TextOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field);
+    if (text) text = text->substr(0, std::min(text->size(), most));
+    return text;
+  }
+  if (!DecipherStoredField(f, most)) return std::nullopt;
+  // Mostly a few bytes: a plain loop is quicker than a call.
+  std::size_t length = 0;
+  while (length < field_bytes_.size() && field_bytes_[length] != 0) ++length;
+  return std::string_view(reinterpret_cast<const char*>(field_bytes_.data()), length);
 }
 
 std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint8_t> record,

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -165,7 +166,10 @@ class Database {
   // ReadField gives, without making a value of it. Valid until the next
   // field is read. nullopt when ReadField must be asked instead: a field
   // of another type, no record under test, or bytes that cannot be read.
-  std::optional<std::string_view> TextOfCurrent(std::size_t field);
+  // A text longer than `most` bytes is cut there, and only so many bytes
+  // are deciphered: a test for equality with a text of n bytes needs n + 1.
+  std::optional<std::string_view> TextOfCurrent(
+      std::size_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
 
   // Pushes what was written to the storage device.
   ErrorNumber Flush();
@@ -215,9 +219,10 @@ class Database {
   // Field `field` of the record image_ points to inside raw_batch_,
   // deciphering only the field's bytes.
   ErrorNumber FieldOfStoredImage(std::size_t field, runtime::Value& out);
-  // The bytes of field `f` of that record, deciphered into field_bytes_;
-  // false when they are not there to read.
-  bool DecipherStoredField(const FieldDescriptor& f);
+  // The first `most` bytes (at most) of field `f` of that record,
+  // deciphered into field_bytes_; false when they are not there to read.
+  bool DecipherStoredField(const FieldDescriptor& f,
+                           std::size_t most = std::numeric_limits<std::size_t>::max());
   ErrorNumber ReleaseBatch(std::int32_t first, std::int32_t n);
   // Visits records [first, first + n) one lock and one read at a time.
   ErrorNumber WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,

@@ -253,11 +253,12 @@ Value DatabaseList::ReadField(const Value& field) {
   return out;
 }
 
-std::optional<std::string_view> DatabaseList::CurrentText(std::int32_t field) {
+std::optional<std::string_view> DatabaseList::CurrentText(std::int32_t field, std::size_t most) {
   Database* db = current();
   if (db == nullptr || field < 1 || static_cast<std::size_t>(field) > db->fields().size())
     return std::nullopt;
-  std::optional<std::string_view> text = db->TextOfCurrent(static_cast<std::size_t>(field - 1));
+  std::optional<std::string_view> text =
+      db->TextOfCurrent(static_cast<std::size_t>(field - 1), most);
   if (text) last_error = error::kOk;
   return text;
 }

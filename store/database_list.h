@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,9 +74,10 @@ class DatabaseList {
   runtime::Value ReadField(const runtime::Value& field);
   // Text field `field` (1-based) of the record a scan is visiting or a
   // search testing, as ReadField gives it, without making a value of it
-  // (see Database::TextOfCurrent); nullopt when ReadField must be asked
-  // instead.
-  std::optional<std::string_view> CurrentText(std::int32_t field);
+  // (see Database::TextOfCurrent, also for `most`); nullopt when ReadField
+  // must be asked instead.
+  std::optional<std::string_view> CurrentText(
+      std::int32_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
   bool WriteField(const runtime::Value& field, const runtime::Value& value);
   bool FindRecord(const runtime::Value& condition);
   // One pass over the current database from its first record, for work

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -40,8 +41,9 @@ inline bool PurgeDeleted() { return Databases().PurgeDeleted(); }
 inline runtime::Value ReadField(std::int32_t field) {
   return Databases().ReadField(runtime::Value::Int(field));
 }
-inline std::optional<std::string_view> CurrentText(std::int32_t field) {
-  return Databases().CurrentText(field);
+inline std::optional<std::string_view> CurrentText(
+    std::int32_t field, std::size_t most = std::numeric_limits<std::size_t>::max()) {
+  return Databases().CurrentText(field, most);
 }
 inline bool WriteField(std::int32_t field, const runtime::Value& value) {
   return Databases().WriteField(runtime::Value::Int(field), value);
