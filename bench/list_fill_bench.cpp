@@ -7,9 +7,9 @@
 //             list view (FillRecordList and everything around it);
 //   commands  the fill as the desk's list procedure runs it: GoFirst, then
 //             FindRecord, ReadField of each column and Skip per listed row;
-//   as current  the same pass with each record current in turn and its
-//             fields read with ReadField from memory, as the desk's list
-//             procedure can use it;
+//   as current  the same pass with each record current in turn, its text
+//             tests made where the field lies and its other fields read
+//             with ReadField from memory, as the desk's list fill does it;
 //   one pass  the record store's one-pass scan: records read in batches,
 //             only the condition's and the columns' fields decoded;
 //   SQLite    a SELECT of the same columns with the same filter, every
@@ -324,16 +324,26 @@ Outcome FillWithCommands(store::DatabaseList& list, const ListFill& fill) {
   return out;
 }
 
+// A test on the current record as the desk's list fill makes it: a text
+// field compared where it lies (CurrentText), anything else as a value.
+bool HoldsOnCurrent(store::DatabaseList& list, const Test& test) {
+  if (test.kind != Test::kInRange) {
+    const std::size_t needed = test.kind == Test::kEquals ? test.text.size() + 1 : 1;
+    if (auto text = list.CurrentText(test.field, needed))
+      return test.kind == Test::kEquals ? *text == test.text : !text->empty();
+  }
+  return Holds(test, list.ReadField(Value::Int(test.field)));
+}
+
 // The fill as the desk runs it in one pass: each record current in turn,
-// its fields read with ReadField from memory.
+// its fields read from memory, the tests as the desk makes them.
 Outcome FillAsCurrent(store::DatabaseList& list, const ListFill& fill) {
   Outcome out;
   list.SelectDatabase(fill.alias);
   std::vector<std::vector<Text>> rows;
   list.ScanAsCurrent([&](std::int32_t) {
-    if (!Holds(fill.condition, list.ReadField(Value::Int(fill.condition.field)))) return true;
-    if (fill.extra && !Holds(*fill.extra, list.ReadField(Value::Int(fill.extra->field))))
-      return true;
+    if (!HoldsOnCurrent(list, fill.condition)) return true;
+    if (fill.extra && !HoldsOnCurrent(list, *fill.extra)) return true;
     std::vector<Text> cells;
     for (int c : fill.columns) cells.push_back(runtime::ToText(list.ReadField(Value::Int(c))));
     rows.push_back(std::move(cells));
