@@ -198,9 +198,10 @@ class Database {
                            runtime::Value& out);
   ErrorNumber ReadFieldLocked(std::int32_t index, std::size_t field, runtime::Value& out);
   // Takes the locks of records [first, first + n) with one lock call and
-  // gives their bytes: with `in_view`, where they lie in view_ when the
-  // file holds them whole, else read into `buffer` with one read. Empty,
-  // with nothing held, when the records cannot be locked or read.
+  // gives their bytes: where they lie in view_ when they end at or before
+  // file offset `viewable` (ViewableEnd; 0: never), else read into
+  // `buffer` with one read. Empty, with nothing held, when the records
+  // cannot be locked or read.
   // `stored`: the bytes are left enciphered (see raw_batch_).
   std::span<const std::uint8_t> TakeBatch(std::int32_t first, std::int32_t n,
                                           std::vector<std::uint8_t>& buffer, bool stored,
