@@ -171,6 +171,7 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   if (field_count <= 0) return error::kNotDatabaseFile;
   auto size = file.Size();
   if (!size.ok()) return FileErrorNumber(size.error);
+  if (file.cipher()) file.cipher()->NoteFileSize(size.value);
   const std::uint64_t data_start = DataStart(field_count);
   // The descriptors must be there before they are read into memory.
   if (size.value < data_start) return error::kNotDatabaseFile;

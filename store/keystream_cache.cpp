@@ -10,7 +10,9 @@ namespace {
 
 constexpr char kMagic[16] = {'O', 'r', 'd', 'e', 'r', 'D', 'e', 's',
                              'k', 'S', 't', 'r', 'e', 'a', 'm', 's'};
-constexpr std::uint32_t kLayoutVersion = 1;
+// 2: the chunks start at page 0 (in 1 they started at page 4096); a file of
+// another layout is started afresh.
+constexpr std::uint32_t kLayoutVersion = 2;
 constexpr std::uint64_t kHeaderBytes = 4096;
 constexpr std::uint64_t kTableBytes = 8 * KeystreamCache::kMaxChunks;
 constexpr std::uint64_t kHeadBytes = kHeaderBytes + kTableBytes;
@@ -35,8 +37,8 @@ std::array<std::uint8_t, 56> Header(const Md5Digest& check) {
                                   static_cast<std::uint32_t>(KeystreamCache::kChunkPages),
                                   static_cast<std::uint32_t>(KeystreamCache::kMaxChunks)};
   std::memcpy(header.data() + 16, sizes, sizeof sizes);
-  const std::uint64_t first = KeystreamCache::kFirstFilePage;
-  std::memcpy(header.data() + 32, &first, 8);
+  const std::uint64_t first_page = 0;
+  std::memcpy(header.data() + 32, &first_page, 8);
   std::memcpy(header.data() + 40, check.data(), 16);
   return header;
 }
@@ -105,14 +107,14 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
 }
 
 const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& compute) {
-  const std::uint64_t chunk = (page - kFirstFilePage) / kChunkPages;
+  const std::uint64_t chunk = page / kChunkPages;
   if (chunks_[chunk] == nullptr) {
     std::span<std::uint8_t> bytes = file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
     if (bytes.empty()) return nullptr;
     auto entry = TableEntry(head_, chunk);
     if (entry.load(std::memory_order_acquire) != ChunkCheck(chunk, bytes)) {
       // Another desk filling the same chunk writes the same bytes.
-      const std::uint64_t first = kFirstFilePage + chunk * kChunkPages;
+      const std::uint64_t first = chunk * kChunkPages;
       for (std::uint64_t p = 0; p < kChunkPages; ++p)
         compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
       entry.store(ChunkCheck(chunk, bytes), std::memory_order_release);

@@ -8,7 +8,7 @@
 // Layout: a 4096-byte header (magic, layout version, page and chunk sizes,
 // a check value of the password), a table of one 8-byte check value per
 // chunk (0: not filled yet), then the chunks of 256 page keystreams each,
-// from page kFirstFilePage on.
+// from page 0 on.
 #pragma once
 
 #include <cstdint>
@@ -24,13 +24,10 @@ namespace store {
 
 class KeystreamCache {
  public:
-  // Pages below this one stay in memory only: small files never make a
-  // cache file.
-  static constexpr std::uint64_t kFirstFilePage = 4096;
   static constexpr std::uint64_t kChunkPages = 256;
   // Chunks the file can hold: pages up to 4 GB into a data file.
   static constexpr std::uint64_t kMaxChunks = 4096;
-  static constexpr std::uint64_t kEndPage = kFirstFilePage + kChunkPages * kMaxChunks;
+  static constexpr std::uint64_t kEndPage = kChunkPages * kMaxChunks;
 
   // Computes the keystream of `page` into `out` (kCipherPageSize bytes).
   using ComputePage = std::function<void(std::uint64_t page, std::span<std::uint8_t> out)>;
@@ -41,12 +38,11 @@ class KeystreamCache {
   // The file's name in its folder for the password of `digest`.
   static std::string FileName(const std::string& digest);
 
-  // The keystream of `page` (kFirstFilePage <= page < kEndPage) if its chunk
-  // has already been verified or filled in this process, else nullptr.
+  // The keystream of `page` (page < kEndPage) if its chunk has already been
+  // verified or filled in this process, else nullptr.
   const std::uint8_t* Known(std::uint64_t page) const {
-    const auto& chunk = chunks_[(page - kFirstFilePage) / kChunkPages];
-    return chunk == nullptr ? nullptr
-                            : chunk + ((page - kFirstFilePage) % kChunkPages) * kPageBytes;
+    const auto& chunk = chunks_[page / kChunkPages];
+    return chunk == nullptr ? nullptr : chunk + (page % kChunkPages) * kPageBytes;
   }
   // Maps the chunk of `page`, verifies it or fills it with `compute`, and
   // gives the page's keystream; nullptr when the chunk cannot be mapped.

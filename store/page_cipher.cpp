@@ -98,7 +98,7 @@ const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
 }
 
 const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
-  if (page >= KeystreamCache::kFirstFilePage && page < KeystreamCache::kEndPage) {
+  if (page < KeystreamCache::kEndPage && (large_file_seen_ || page >= kMemoryOnlyPages)) {
     // Any failure of the cache file leaves the page to the memory below.
     if (const std::uint8_t* cached = FileKeystream(page)) return cached;
   }
@@ -114,8 +114,7 @@ const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
 void PageCipher::Prefetch(std::uint64_t offset) const {
   const std::uint64_t page = offset / kCipherPageSize;
   const std::uint8_t* keystream = nullptr;
-  if (cache_ && page >= KeystreamCache::kFirstFilePage && page < KeystreamCache::kEndPage)
-    keystream = cache_->Known(page);
+  if (cache_ && page < KeystreamCache::kEndPage) keystream = cache_->Known(page);
   if (keystream == nullptr) {
     const Slot& slot = slots_[page % slots_.size()];
     if (slot.page == page) keystream = slot.bytes->data();

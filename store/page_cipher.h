@@ -6,8 +6,8 @@
 // any byte range can be enciphered or deciphered on its own. The keystream
 // of a 4096-byte page depends only on the password and the page number; it
 // is computed once and kept, shared by every file protected with the same
-// password, and beyond the first 16 MB kept in a cache file
-// (keystream_cache.h) when the cipher has a folder for it.
+// password, and kept in a cache file (keystream_cache.h) when the cipher has
+// a folder for it and a file it protects reaches past the first 16 MB.
 #pragma once
 
 #include <array>
@@ -57,6 +57,18 @@ class PageCipher {
   // The keystream byte that meets file offset `offset`.
   std::uint8_t KeystreamByte(std::uint64_t offset);
 
+  // Pages below this one are kept in memory only while no file this cipher
+  // protects is known to reach past them: small files never make a cache
+  // file.
+  static constexpr std::uint64_t kMemoryOnlyPages = 4096;
+  // Tells the cipher that a file it protects is `size` bytes long. From a
+  // file longer than the memory-only pages on, every page is taken from the
+  // cache file, from page 0: verifying a chunk costs far less than
+  // computing it.
+  void NoteFileSize(std::uint64_t size) {
+    if (size > kMemoryOnlyPages * kCipherPageSize) large_file_seen_ = true;
+  }
+
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
   // The page's kCipherPageSize keystream bytes.
@@ -81,6 +93,7 @@ class PageCipher {
   std::string cache_folder_;
   std::unique_ptr<KeystreamCache> cache_;
   bool cache_failed_ = false;
+  bool large_file_seen_ = false;
 };
 
 // Where the keystream cache files live: the user's cache folder's
