@@ -1,7 +1,9 @@
 #include "store/keystream_cache.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <system_error>
 
 #include "store/md5.h"
 
@@ -91,6 +93,7 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
                                          std::span<const std::uint8_t> bytes) const {
   std::uint64_t s1[4] = {1, 2, 3, 4}, s2[4] = {};
   for (std::size_t at = 0; at + 32 <= bytes.size(); at += 32) {
+    __builtin_prefetch(bytes.data() + at + 2048);
     for (std::size_t lane = 0; lane < 4; ++lane) {
       s1[lane] += Load64(bytes.data() + at + 8 * lane);
       s2[lane] += s1[lane];
@@ -106,22 +109,58 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
   return h | 1;
 }
 
+std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk) {
+  std::lock_guard lock(mapping_);
+  return file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
+}
+
+const std::uint8_t* KeystreamCache::Verify(std::uint64_t chunk, std::span<std::uint8_t>& mapped) {
+  mapped = MapChunk(chunk);
+  if (mapped.empty()) return nullptr;
+  if (TableEntry(head_, chunk).load(std::memory_order_acquire) != ChunkCheck(chunk, mapped))
+    return nullptr;
+  // Whichever thread verified it first gives the bytes; both views hold
+  // the same verified keystream.
+  const std::uint8_t* expected = nullptr;
+  chunks_[chunk].compare_exchange_strong(expected, mapped.data(), std::memory_order_acq_rel);
+  return expected != nullptr ? expected : mapped.data();
+}
+
 const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& compute) {
   const std::uint64_t chunk = page / kChunkPages;
-  if (chunks_[chunk] == nullptr) {
-    std::span<std::uint8_t> bytes = file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
-    if (bytes.empty()) return nullptr;
-    auto entry = TableEntry(head_, chunk);
-    if (entry.load(std::memory_order_acquire) != ChunkCheck(chunk, bytes)) {
+  if (chunks_[chunk].load(std::memory_order_acquire) == nullptr) {
+    std::span<std::uint8_t> bytes;
+    if (Verify(chunk, bytes) == nullptr) {
+      if (bytes.empty()) return nullptr;
       // Another desk filling the same chunk writes the same bytes.
       const std::uint64_t first = chunk * kChunkPages;
       for (std::uint64_t p = 0; p < kChunkPages; ++p)
         compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
-      entry.store(ChunkCheck(chunk, bytes), std::memory_order_release);
+      TableEntry(head_, chunk).store(ChunkCheck(chunk, bytes), std::memory_order_release);
+      const std::uint8_t* expected = nullptr;
+      chunks_[chunk].compare_exchange_strong(expected, bytes.data(), std::memory_order_acq_rel);
     }
-    chunks_[chunk] = bytes.data();
   }
   return Known(page);
+}
+
+void KeystreamCache::VerifyAhead(std::uint64_t pages) {
+  if (verifier_.joinable()) return;
+  const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
+  try {
+    // From the last chunk down: a walk from the start that outruns the
+    // thread verifies its chunks itself, and the two meet halfway instead
+    // of doing the same chunks.
+    verifier_ = std::jthread([this, chunks](std::stop_token stop) {
+      for (std::uint64_t chunk = chunks; chunk-- > 0 && !stop.stop_requested();) {
+        if (chunks_[chunk].load(std::memory_order_acquire) != nullptr) break;
+        std::span<std::uint8_t> mapped;
+        Verify(chunk, mapped);
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: every chunk is verified when first used.
+  }
 }
 
 }  // namespace store

@@ -11,11 +11,14 @@
 // from page 0 on.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/mapped_file.h"
@@ -41,23 +44,35 @@ class KeystreamCache {
   // The keystream of `page` (page < kEndPage) if its chunk has already been
   // verified or filled in this process, else nullptr.
   const std::uint8_t* Known(std::uint64_t page) const {
-    const auto& chunk = chunks_[page / kChunkPages];
+    const std::uint8_t* chunk = chunks_[page / kChunkPages].load(std::memory_order_acquire);
     return chunk == nullptr ? nullptr : chunk + (page % kChunkPages) * kPageBytes;
   }
   // Maps the chunk of `page`, verifies it or fills it with `compute`, and
   // gives the page's keystream; nullptr when the chunk cannot be mapped.
   const std::uint8_t* Load(std::uint64_t page, const ComputePage& compute);
+  // Starts verifying the chunks of pages [0, pages) on another thread, so
+  // that a first walk of a big file finds them verified. That thread only
+  // verifies: a chunk that fails is left to Load, which computes it. Called
+  // once; later calls do nothing.
+  void VerifyAhead(std::uint64_t pages);
 
  private:
   static constexpr std::uint64_t kPageBytes = 4096;
   KeystreamCache(std::unique_ptr<platform::MappedFile> file, std::span<std::uint8_t> head,
                  std::uint64_t password_check);
   std::uint64_t ChunkCheck(std::uint64_t chunk, std::span<const std::uint8_t> bytes) const;
+  std::span<std::uint8_t> MapChunk(std::uint64_t chunk);
+  // Maps and verifies `chunk`; publishes and gives its bytes when its check
+  // value matches, else nullptr (with the mapping in `mapped`).
+  const std::uint8_t* Verify(std::uint64_t chunk, std::span<std::uint8_t>& mapped);
 
   std::unique_ptr<platform::MappedFile> file_;
+  std::mutex mapping_;            // MappedFile::Map is called from both threads
   std::span<std::uint8_t> head_;  // the header and the table of check values
   std::uint64_t password_check_;
-  std::vector<const std::uint8_t*> chunks_;
+  std::vector<std::atomic<const std::uint8_t*>> chunks_;
+  // Last, so that it is stopped and joined before anything it uses goes.
+  std::jthread verifier_;
 };
 
 }  // namespace store

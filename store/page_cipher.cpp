@@ -81,16 +81,25 @@ void PageCipher::ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> ou
   schedule.Generate(out);
 }
 
+bool PageCipher::OpenCache() {
+  if (cache_) return true;
+  if (cache_failed_ || cache_folder_.empty()) return false;
+  cache_ = KeystreamCache::Open(cache_folder_, digest_);
+  cache_failed_ = cache_ == nullptr;
+  return !cache_failed_;
+}
+
+void PageCipher::NoteFileSize(std::uint64_t size) {
+  if (size <= kMemoryOnlyPages * kCipherPageSize) return;
+  large_file_seen_ = true;
+  if (OpenCache()) cache_->VerifyAhead((size + kCipherPageSize - 1) / kCipherPageSize);
+}
+
 const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
   if (cache_) {
     if (const std::uint8_t* known = cache_->Known(page)) return known;
-  } else {
-    if (cache_failed_ || cache_folder_.empty()) return nullptr;
-    cache_ = KeystreamCache::Open(cache_folder_, digest_);
-    if (!cache_) {
-      cache_failed_ = true;
-      return nullptr;
-    }
+  } else if (!OpenCache()) {
+    return nullptr;
   }
   const std::uint8_t* loaded = cache_->Load(
       page, [this](std::uint64_t p, std::span<std::uint8_t> out) { ComputeKeystream(p, out); });

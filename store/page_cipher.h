@@ -65,9 +65,8 @@ class PageCipher {
   // file longer than the memory-only pages on, every page is taken from the
   // cache file, from page 0: verifying a chunk costs far less than
   // computing it.
-  void NoteFileSize(std::uint64_t size) {
-    if (size > kMemoryOnlyPages * kCipherPageSize) large_file_seen_ = true;
-  }
+  // Its chunks start being verified on another thread at once.
+  void NoteFileSize(std::uint64_t size);
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
@@ -76,6 +75,8 @@ class PageCipher {
   void ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out);
   // From the cache file; nullptr when there is none or it fails.
   const std::uint8_t* FileKeystream(std::uint64_t page);
+  // Opens the cache file once; false when there is none or it failed.
+  bool OpenCache();
   std::uint32_t PageSalt(std::uint64_t page);
 
   std::string password_;
