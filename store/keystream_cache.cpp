@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <system_error>
+#include <thread>
 
 #include "store/md5.h"
 
@@ -84,7 +84,11 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
 
 KeystreamCache::KeystreamCache(std::unique_ptr<platform::MappedFile> file,
                                std::span<std::uint8_t> head, std::uint64_t password_check)
-    : file_(std::move(file)), head_(head), password_check_(password_check), chunks_(kMaxChunks) {}
+    : file_(std::move(file)),
+      head_(head),
+      password_check_(password_check),
+      chunks_(kMaxChunks),
+      busy_(kMaxChunks) {}
 
 // Two running sums of the chunk's words (any changed word and any swap of
 // two words change them), mixed with the chunk's place and the password;
@@ -109,58 +113,64 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
   return h | 1;
 }
 
-std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk) {
+void KeystreamCache::MapAhead(std::uint64_t pages) {
+  const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
   std::lock_guard lock(mapping_);
+  if (!ahead_.empty() || chunks == 0) return;
+  ahead_ = file_->Map(kHeadBytes, static_cast<std::size_t>(chunks * kChunkBytes));
+}
+
+std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk, bool only_ahead) {
+  std::lock_guard lock(mapping_);
+  if ((chunk + 1) * kChunkBytes <= ahead_.size())
+    return ahead_.subspan(chunk * kChunkBytes, kChunkBytes);
+  if (only_ahead) return {};
   return file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
 }
 
-const std::uint8_t* KeystreamCache::Verify(std::uint64_t chunk, std::span<std::uint8_t>& mapped) {
-  mapped = MapChunk(chunk);
-  if (mapped.empty()) return nullptr;
-  if (TableEntry(head_, chunk).load(std::memory_order_acquire) != ChunkCheck(chunk, mapped))
-    return nullptr;
-  // Whichever thread verified it first gives the bytes; both views hold
-  // the same verified keystream.
-  const std::uint8_t* expected = nullptr;
-  chunks_[chunk].compare_exchange_strong(expected, mapped.data(), std::memory_order_acq_rel);
-  return expected != nullptr ? expected : mapped.data();
+bool KeystreamCache::Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes) {
+  // A chunk never filled is not read at all.
+  const std::uint64_t entry = TableEntry(head_, chunk).load(std::memory_order_acquire);
+  if (entry == 0 || entry != ChunkCheck(chunk, bytes)) return false;
+  chunks_[chunk].store(bytes.data(), std::memory_order_release);
+  return true;
 }
 
 const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& compute) {
   const std::uint64_t chunk = page / kChunkPages;
-  if (chunks_[chunk].load(std::memory_order_acquire) == nullptr) {
-    std::span<std::uint8_t> bytes;
-    if (Verify(chunk, bytes) == nullptr) {
-      if (bytes.empty()) return nullptr;
-      // Another desk filling the same chunk writes the same bytes.
-      const std::uint64_t first = chunk * kChunkPages;
-      for (std::uint64_t p = 0; p < kChunkPages; ++p)
-        compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
-      TableEntry(head_, chunk).store(ChunkCheck(chunk, bytes), std::memory_order_release);
-      const std::uint8_t* expected = nullptr;
-      chunks_[chunk].compare_exchange_strong(expected, bytes.data(), std::memory_order_acq_rel);
+  // A chunk another thread is verifying is waited for: it is ready in far
+  // less time than computing it would take.
+  while (Known(page) == nullptr) {
+    if (busy_[chunk].exchange(true, std::memory_order_acquire)) {
+      std::this_thread::yield();
+      continue;
     }
+    ScopeRelease release{busy_[chunk]};
+    if (Known(page) != nullptr) break;
+    const std::span<std::uint8_t> bytes = MapChunk(chunk, false);
+    if (bytes.empty()) return nullptr;
+    if (Verify(chunk, bytes)) break;
+    // Another desk filling the same chunk writes the same bytes.
+    const std::uint64_t first = chunk * kChunkPages;
+    for (std::uint64_t p = 0; p < kChunkPages; ++p)
+      compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
+    TableEntry(head_, chunk).store(ChunkCheck(chunk, bytes), std::memory_order_release);
+    chunks_[chunk].store(bytes.data(), std::memory_order_release);
   }
   return Known(page);
 }
 
-void KeystreamCache::VerifyAhead(std::uint64_t pages) {
-  if (verifier_.joinable()) return;
-  const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
-  try {
-    // From the last chunk down: a walk from the start that outruns the
-    // thread verifies its chunks itself, and the two meet halfway instead
-    // of doing the same chunks.
-    verifier_ = std::jthread([this, chunks](std::stop_token stop) {
-      for (std::uint64_t chunk = chunks; chunk-- > 0 && !stop.stop_requested();) {
-        if (chunks_[chunk].load(std::memory_order_acquire) != nullptr) break;
-        std::span<std::uint8_t> mapped;
-        Verify(chunk, mapped);
-      }
-    });
-  } catch (const std::system_error&) {
-    // No thread to be had: every chunk is verified when first used.
-  }
+void KeystreamCache::VerifyAhead(std::uint64_t page) {
+  if (page >= kEndPage) return;
+  const std::uint64_t chunk = page / kChunkPages;
+  // A chunk that Load holds is left to it.
+  if (Known(page) != nullptr || busy_[chunk].exchange(true, std::memory_order_acquire)) return;
+  ScopeRelease release{busy_[chunk]};
+  if (Known(page) != nullptr) return;
+  // Only chunks already mapped: a chunk this maps anew would be mapped
+  // again by Load when the verifying fails.
+  const std::span<std::uint8_t> bytes = MapChunk(chunk, true);
+  if (!bytes.empty()) Verify(chunk, bytes);
 }
 
 }  // namespace store

@@ -18,7 +18,6 @@
 #include <mutex>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/mapped_file.h"
@@ -50,29 +49,41 @@ class KeystreamCache {
   // Maps the chunk of `page`, verifies it or fills it with `compute`, and
   // gives the page's keystream; nullptr when the chunk cannot be mapped.
   const std::uint8_t* Load(std::uint64_t page, const ComputePage& compute);
-  // Starts verifying the chunks of pages [0, pages) on another thread, so
-  // that a first walk of a big file finds them verified. That thread only
-  // verifies: a chunk that fails is left to Load, which computes it. Called
-  // once; later calls do nothing.
-  void VerifyAhead(std::uint64_t pages);
+  // Maps the chunks of pages [0, pages) in one piece, for a file about to
+  // be walked whole: one mapping instead of one per chunk.
+  void MapAhead(std::uint64_t pages);
+  // Verifies the chunk of `page` ahead of its use, when not yet known; a
+  // chunk that fails is left to Load, which computes it. Safe on another
+  // thread than Load's, so that a first walk of a big file finds its
+  // chunks verified.
+  void VerifyAhead(std::uint64_t page);
 
  private:
   static constexpr std::uint64_t kPageBytes = 4096;
   KeystreamCache(std::unique_ptr<platform::MappedFile> file, std::span<std::uint8_t> head,
                  std::uint64_t password_check);
   std::uint64_t ChunkCheck(std::uint64_t chunk, std::span<const std::uint8_t> bytes) const;
-  std::span<std::uint8_t> MapChunk(std::uint64_t chunk);
-  // Maps and verifies `chunk`; publishes and gives its bytes when its check
-  // value matches, else nullptr (with the mapping in `mapped`).
-  const std::uint8_t* Verify(std::uint64_t chunk, std::span<std::uint8_t>& mapped);
+  // The bytes of `chunk`: in the piece MapAhead mapped, else mapped anew
+  // unless `only_ahead`; empty when that fails.
+  std::span<std::uint8_t> MapChunk(std::uint64_t chunk, bool only_ahead);
+  // Checks `chunk`'s bytes against its check value and publishes them when
+  // they match; the caller holds the chunk's busy_ flag.
+  bool Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes);
+  struct ScopeRelease {
+    std::atomic<bool>& flag;
+    ~ScopeRelease() { flag.store(false, std::memory_order_release); }
+  };
 
   std::unique_ptr<platform::MappedFile> file_;
-  std::mutex mapping_;            // MappedFile::Map is called from both threads
+  std::mutex mapping_;  // guards file_'s mappings and ahead_
+  std::span<std::uint8_t> ahead_;
   std::span<std::uint8_t> head_;  // the header and the table of check values
   std::uint64_t password_check_;
+  // Each chunk's verified bytes once known; set once, read without a lock.
   std::vector<std::atomic<const std::uint8_t*>> chunks_;
-  // Last, so that it is stopped and joined before anything it uses goes.
-  std::jthread verifier_;
+  // Held while a thread verifies or fills the chunk, so that no thread
+  // reads bytes another is writing.
+  std::vector<std::atomic<bool>> busy_;
 };
 
 }  // namespace store

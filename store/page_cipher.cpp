@@ -89,10 +89,21 @@ bool PageCipher::OpenCache() {
   return !cache_failed_;
 }
 
-void PageCipher::NoteFileSize(std::uint64_t size) {
-  if (size <= kMemoryOnlyPages * kCipherPageSize) return;
+bool PageCipher::NoteFileSize(std::uint64_t size) {
+  if (size <= kMemoryOnlyPages * kCipherPageSize) return false;
   large_file_seen_ = true;
-  if (OpenCache()) cache_->VerifyAhead((size + kCipherPageSize - 1) / kCipherPageSize);
+  // From here on cache_ is never set again: another thread may read it.
+  if (!OpenCache()) return false;
+  cache_->MapAhead((size + kCipherPageSize - 1) / kCipherPageSize);
+  return true;
+}
+
+void PageCipher::VerifyAhead(std::uint64_t offset, std::uint64_t length) {
+  if (!cache_ || length == 0) return;
+  constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
+  const std::uint64_t last = (offset + length - 1) / kChunkBytes;
+  for (std::uint64_t chunk = offset / kChunkBytes; chunk <= last; ++chunk)
+    cache_->VerifyAhead(chunk * KeystreamCache::kChunkPages);
 }
 
 const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {

@@ -64,9 +64,12 @@ class PageCipher {
   // Tells the cipher that a file it protects is `size` bytes long. From a
   // file longer than the memory-only pages on, every page is taken from the
   // cache file, from page 0: verifying a chunk costs far less than
-  // computing it.
-  // Its chunks start being verified on another thread at once.
-  void NoteFileSize(std::uint64_t size);
+  // computing it. True when the pages come from the cache file.
+  bool NoteFileSize(std::uint64_t size);
+  // Verifies the cache file's keystreams of the pages of bytes [offset,
+  // offset + length) ahead of their use. Safe on another thread while the
+  // cipher is in use, once NoteFileSize has said true.
+  void VerifyAhead(std::uint64_t offset, std::uint64_t length);
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "store/keystream_cache.h"
@@ -207,6 +208,46 @@ TEST(KeystreamCache, AFileOfTheOldLayoutStartsAfresh) {
   PageCipher cipher("secret", dir.path().string());
   cipher.NoteFileSize(kFirst * kCipherPageSize + 1);
   EXPECT_EQ(Stream(cipher), WithoutFile("secret"));
+}
+
+// A big file's chunks are verified on another thread while a walk uses
+// them: chunks that verify, one that is damaged and ones never filled must
+// all give what the cipher computes, whichever thread reaches them first.
+TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
+  constexpr std::uint64_t kFilled = 10, kNoted = 20, kWalked = 13;
+  testing_support::TempDir dir;
+  {
+    PageCipher fill("secret", dir.path().string());
+    ASSERT_TRUE(fill.NoteFileSize(kNoted * kChunk * kCipherPageSize));
+    for (std::uint64_t chunk = 0; chunk < kFilled; ++chunk) {
+      std::vector<std::uint8_t> bytes(16);
+      fill.Apply(chunk * kChunk * kCipherPageSize + 64, bytes);
+    }
+  }
+  FlipByte(CacheFile(dir.path(), "secret"), FileOffset(3 * kChunk + 40, 1000));
+  // One page in eight of the walked chunks, straddling into the next page.
+  PageCipher plain("secret");
+  std::vector<std::vector<std::uint8_t>> expected;
+  for (std::uint64_t page = 0; page < kWalked * kChunk; page += 8) {
+    std::vector<std::uint8_t> bytes(200);
+    plain.Apply(page * kCipherPageSize + kCipherPageSize - 100, bytes);
+    expected.push_back(std::move(bytes));
+  }
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    PageCipher cipher("secret", dir.path().string());
+    ASSERT_TRUE(cipher.NoteFileSize(kNoted * kChunk * kCipherPageSize));
+    std::jthread ahead([&] {
+      for (std::uint64_t chunk = kNoted; chunk-- > 0;)
+        cipher.VerifyAhead(chunk * kChunk * kCipherPageSize, kChunk * kCipherPageSize);
+    });
+    std::size_t i = 0;
+    for (std::uint64_t page = 0; page < kWalked * kChunk; page += 8, ++i) {
+      std::vector<std::uint8_t> bytes(200);
+      cipher.Apply(page * kCipherPageSize + kCipherPageSize - 100, bytes);
+      ASSERT_EQ(bytes, expected[i]) << "page " << page;
+    }
+  }
 }
 
 }  // namespace
