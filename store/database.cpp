@@ -30,7 +30,7 @@ constexpr std::uint64_t kViewRoom = std::uint64_t{1} << 20;
 // Files longer than this are made ready for their first walk from the
 // moment they are opened; smaller ones are walked quickly enough as they
 // are.
-constexpr std::uint64_t kWarmBytes = std::uint64_t{16} << 20;
+constexpr std::uint64_t kWarmBytes = std::uint64_t{8} << 20;
 // The piece made ready at a time: a chunk of the keystream cache file.
 constexpr std::uint64_t kWarmStep = std::uint64_t{1} << 20;
 // How many records ahead of the one being read a ScanAsCurrent fetches its

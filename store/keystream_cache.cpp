@@ -116,8 +116,12 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
 void KeystreamCache::MapAhead(std::uint64_t pages) {
   const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
   std::lock_guard lock(mapping_);
-  if (!ahead_.empty() || chunks == 0) return;
-  ahead_ = file_->Map(kHeadBytes, static_cast<std::size_t>(chunks * kChunkBytes));
+  if (chunks * kChunkBytes <= ahead_.size()) return;
+  // A smaller piece mapped before stays mapped (with the file) for the
+  // chunks already handed out from it.
+  const std::span<std::uint8_t> piece =
+      file_->Map(kHeadBytes, static_cast<std::size_t>(chunks * kChunkBytes));
+  if (!piece.empty()) ahead_ = piece;
 }
 
 std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk, bool only_ahead) {

@@ -50,7 +50,8 @@ class KeystreamCache {
   // gives the page's keystream; nullptr when the chunk cannot be mapped.
   const std::uint8_t* Load(std::uint64_t page, const ComputePage& compute);
   // Maps the chunks of pages [0, pages) in one piece, for a file about to
-  // be walked whole: one mapping instead of one per chunk.
+  // be walked whole: one mapping instead of one per chunk. Does nothing
+  // when a piece as long is mapped already.
   void MapAhead(std::uint64_t pages);
   // Verifies the chunk of `page` ahead of its use, when not yet known; a
   // chunk that fails is left to Load, which computes it. Safe on another

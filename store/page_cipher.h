@@ -7,7 +7,7 @@
 // of a 4096-byte page depends only on the password and the page number; it
 // is computed once and kept, shared by every file protected with the same
 // password, and kept in a cache file (keystream_cache.h) when the cipher has
-// a folder for it and a file it protects reaches past the first 16 MB.
+// a folder for it and a file it protects reaches past its first megabyte.
 #pragma once
 
 #include <array>
@@ -60,7 +60,7 @@ class PageCipher {
   // Pages below this one are kept in memory only while no file this cipher
   // protects is known to reach past them: small files never make a cache
   // file.
-  static constexpr std::uint64_t kMemoryOnlyPages = 4096;
+  static constexpr std::uint64_t kMemoryOnlyPages = 256;
   // Tells the cipher that a file it protects is `size` bytes long. From a
   // file longer than the memory-only pages on, every page is taken from the
   // cache file, from page 0: verifying a chunk costs far less than
