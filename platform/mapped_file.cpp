@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -59,6 +60,21 @@ std::unique_ptr<ReadOnlyMapping> ReadOnlyMapping::Map(int fd, std::uint64_t leng
   if (address == MAP_FAILED) return nullptr;
   return std::unique_ptr<ReadOnlyMapping>(
       new ReadOnlyMapping(static_cast<const std::uint8_t*>(address), size));
+}
+
+bool ReadOnlyMapping::Populate(std::uint64_t offset, std::uint64_t length) const {
+#ifdef MADV_POPULATE_READ
+  if (offset >= length_ || offset % 4096 != 0) return false;
+  length = std::min<std::uint64_t>(length, length_ - offset);
+  // Unlike touching the bytes, this fails instead of raising SIGBUS where
+  // the file has been cut short.
+  return ::madvise(const_cast<std::uint8_t*>(address_) + offset, static_cast<std::size_t>(length),
+                   MADV_POPULATE_READ) == 0;
+#else
+  (void)offset;
+  (void)length;
+  return false;
+#endif
 }
 
 ReadOnlyMapping::~ReadOnlyMapping() { ::munmap(const_cast<std::uint8_t*>(address_), length_); }

@@ -52,6 +52,11 @@ class ReadOnlyMapping {
   ReadOnlyMapping& operator=(const ReadOnlyMapping&) = delete;
 
   std::span<const std::uint8_t> bytes() const { return {address_, length_}; }
+  // Makes bytes [offset, offset + length) of the view ready to be looked at
+  // without a page fault, as far as the file reaches; never touches a page
+  // beyond the file's end. False when the system cannot (then nothing is
+  // done) or the range reaches past the file's end.
+  bool Populate(std::uint64_t offset, std::uint64_t length) const;
 
  private:
   ReadOnlyMapping(const std::uint8_t* address, std::size_t length)

@@ -27,6 +27,12 @@ constexpr std::int32_t kBatchBytes = 163840;
 constexpr std::int32_t kFirstScanBatch = 8;
 // The room a view of the records leaves for the file to grow into.
 constexpr std::uint64_t kViewRoom = std::uint64_t{1} << 20;
+// Files longer than this are made ready for their first walk from the
+// moment they are opened; smaller ones are walked quickly enough as they
+// are.
+constexpr std::uint64_t kWarmBytes = std::uint64_t{8} << 20;
+// The piece made ready at a time: a chunk of the keystream cache file.
+constexpr std::uint64_t kWarmStep = std::uint64_t{1} << 20;
 // How many records ahead of the one being read a ScanAsCurrent fetches its
 // fields into the processor's cache.
 constexpr std::size_t kReadAheadRecords = 4;
@@ -171,6 +177,7 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   if (field_count <= 0) return error::kNotDatabaseFile;
   auto size = file.Size();
   if (!size.ok()) return FileErrorNumber(size.error);
+  const bool cached_keystreams = file.cipher() && file.cipher()->NoteFileSize(size.value);
   const std::uint64_t data_start = DataStart(field_count);
   // The descriptors must be there before they are read into memory.
   if (size.value < data_start) return error::kNotDatabaseFile;
@@ -261,6 +268,7 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   db->record_size_ = record_size;
   db->data_start_ = data_start;
   db->cursor_ = 0;
+  if (counted_end > kWarmBytes) db->WarmAhead(counted_end, cached_keystreams);
   out = std::move(db);
   return error::kOk;
 }
@@ -702,6 +710,31 @@ std::uint64_t Database::ViewableEnd(std::int32_t count) {
   return end;
 }
 
+void Database::WarmAhead(std::uint64_t end, bool keystreams) {
+  view_ = file_.MapStored(end + end / 8 + kViewRoom);
+  std::shared_ptr<PageCipher> cipher = keystreams ? file_.cipher() : nullptr;
+  if (!view_ && !cipher) return;
+  try {
+    // The thread keeps what it uses: a view made anew meanwhile leaves the
+    // old one mapped until the thread lets it go.
+    warmer_ = std::jthread([this, view = view_, cipher, end](std::stop_token stop) {
+      bool populate = view != nullptr;
+      for (std::uint64_t to = end; to > 0 && !stop.stop_requested();) {
+        const std::uint64_t from = (to - 1) / kWarmStep * kWarmStep;
+        if (walked_to_.load(std::memory_order_relaxed) > from) break;
+        // Where the system cannot, or the file has been cut short since,
+        // the walk faults the pages in itself.
+        if (populate && !view->Populate(from, to - from)) populate = false;
+        if (cipher) cipher->VerifyAhead(from, to - from);
+        if (!populate && !cipher) break;
+        to = from;
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: the first walk makes everything ready itself.
+  }
+}
+
 bool Database::CutOffInView(std::uint64_t end) {
   if (!raw_batch_.in_view || file_.cuts() == raw_batch_.cuts) return false;
   const auto size = file_.Size();
@@ -723,6 +756,7 @@ std::span<const std::uint8_t> Database::TakeBatch(std::int32_t first, std::int32
   // Only records the file held whole when the walk began are looked at in
   // the view. The rest of a file shorter than its count is read instead,
   // and fails as a read does.
+  walked_to_.store(end, std::memory_order_relaxed);
   if (end <= viewable) return view_->bytes().subspan(from, end - from);
   buffer.resize(static_cast<std::size_t>(end - from));
   const platform::FileError read =

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/file.h"
@@ -211,6 +213,11 @@ class Database {
   // view_ is made anew when the file has grown past it. 0 when the file
   // cannot be viewed.
   std::uint64_t ViewableEnd(std::int32_t count);
+  // For a big file: makes the view of its first `end` bytes at once and
+  // has another thread fault its pages in from the end down, and verify
+  // their keystreams in the cache file with `keystreams`, so that the first
+  // walk, going up from the start, meets them ready halfway.
+  void WarmAhead(std::uint64_t end, bool keystreams);
   // True when the bytes of raw_batch_ before file offset `end` lie in the
   // view and a cut of this opener's since the batch was taken (a purge
   // made during a visit) took some of them: they must not be touched.
@@ -280,11 +287,16 @@ class Database {
   StoredBatch raw_batch_;
   // The file's stored bytes as the operating system holds them, kept from
   // scan to scan; only ever looked at under a batch's locks.
-  std::unique_ptr<platform::ReadOnlyMapping> view_;
+  std::shared_ptr<const platform::ReadOnlyMapping> view_;
   // Scans now looking at view_, which stays while there are any.
   int viewing_scans_ = 0;
   std::vector<std::uint8_t> field_bytes_;
   platform::Waiting* waiting_ = nullptr;
+  // How far into the file the walks have come (a file offset): where
+  // WarmAhead's thread, coming down from the end, stops.
+  std::atomic<std::uint64_t> walked_to_{0};
+  // Last, so that it is stopped and joined before anything it uses goes.
+  std::jthread warmer_;
 };
 
 }  // namespace store

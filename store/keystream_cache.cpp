@@ -1,7 +1,9 @@
 #include "store/keystream_cache.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "store/md5.h"
 
@@ -10,7 +12,9 @@ namespace {
 
 constexpr char kMagic[16] = {'O', 'r', 'd', 'e', 'r', 'D', 'e', 's',
                              'k', 'S', 't', 'r', 'e', 'a', 'm', 's'};
-constexpr std::uint32_t kLayoutVersion = 1;
+// 2: the chunks start at page 0 (in 1 they started at page 4096); a file of
+// another layout is started afresh.
+constexpr std::uint32_t kLayoutVersion = 2;
 constexpr std::uint64_t kHeaderBytes = 4096;
 constexpr std::uint64_t kTableBytes = 8 * KeystreamCache::kMaxChunks;
 constexpr std::uint64_t kHeadBytes = kHeaderBytes + kTableBytes;
@@ -35,8 +39,8 @@ std::array<std::uint8_t, 56> Header(const Md5Digest& check) {
                                   static_cast<std::uint32_t>(KeystreamCache::kChunkPages),
                                   static_cast<std::uint32_t>(KeystreamCache::kMaxChunks)};
   std::memcpy(header.data() + 16, sizes, sizeof sizes);
-  const std::uint64_t first = KeystreamCache::kFirstFilePage;
-  std::memcpy(header.data() + 32, &first, 8);
+  const std::uint64_t first_page = 0;
+  std::memcpy(header.data() + 32, &first_page, 8);
   std::memcpy(header.data() + 40, check.data(), 16);
   return header;
 }
@@ -80,7 +84,11 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
 
 KeystreamCache::KeystreamCache(std::unique_ptr<platform::MappedFile> file,
                                std::span<std::uint8_t> head, std::uint64_t password_check)
-    : file_(std::move(file)), head_(head), password_check_(password_check), chunks_(kMaxChunks) {}
+    : file_(std::move(file)),
+      head_(head),
+      password_check_(password_check),
+      chunks_(kMaxChunks),
+      busy_(kMaxChunks) {}
 
 // Two running sums of the chunk's words (any changed word and any swap of
 // two words change them), mixed with the chunk's place and the password;
@@ -89,6 +97,7 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
                                          std::span<const std::uint8_t> bytes) const {
   std::uint64_t s1[4] = {1, 2, 3, 4}, s2[4] = {};
   for (std::size_t at = 0; at + 32 <= bytes.size(); at += 32) {
+    __builtin_prefetch(bytes.data() + at + 2048);
     for (std::size_t lane = 0; lane < 4; ++lane) {
       s1[lane] += Load64(bytes.data() + at + 8 * lane);
       s2[lane] += s1[lane];
@@ -104,22 +113,68 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
   return h | 1;
 }
 
+void KeystreamCache::MapAhead(std::uint64_t pages) {
+  const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
+  std::lock_guard lock(mapping_);
+  if (chunks * kChunkBytes <= ahead_.size()) return;
+  // A smaller piece mapped before stays mapped (with the file) for the
+  // chunks already handed out from it.
+  const std::span<std::uint8_t> piece =
+      file_->Map(kHeadBytes, static_cast<std::size_t>(chunks * kChunkBytes));
+  if (!piece.empty()) ahead_ = piece;
+}
+
+std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk, bool only_ahead) {
+  std::lock_guard lock(mapping_);
+  if ((chunk + 1) * kChunkBytes <= ahead_.size())
+    return ahead_.subspan(chunk * kChunkBytes, kChunkBytes);
+  if (only_ahead) return {};
+  return file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
+}
+
+bool KeystreamCache::Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes) {
+  // A chunk never filled is not read at all.
+  const std::uint64_t entry = TableEntry(head_, chunk).load(std::memory_order_acquire);
+  if (entry == 0 || entry != ChunkCheck(chunk, bytes)) return false;
+  chunks_[chunk].store(bytes.data(), std::memory_order_release);
+  return true;
+}
+
 const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& compute) {
-  const std::uint64_t chunk = (page - kFirstFilePage) / kChunkPages;
-  if (chunks_[chunk] == nullptr) {
-    std::span<std::uint8_t> bytes = file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
-    if (bytes.empty()) return nullptr;
-    auto entry = TableEntry(head_, chunk);
-    if (entry.load(std::memory_order_acquire) != ChunkCheck(chunk, bytes)) {
-      // Another desk filling the same chunk writes the same bytes.
-      const std::uint64_t first = kFirstFilePage + chunk * kChunkPages;
-      for (std::uint64_t p = 0; p < kChunkPages; ++p)
-        compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
-      entry.store(ChunkCheck(chunk, bytes), std::memory_order_release);
+  const std::uint64_t chunk = page / kChunkPages;
+  // A chunk another thread is verifying is waited for: it is ready in far
+  // less time than computing it would take.
+  while (Known(page) == nullptr) {
+    if (busy_[chunk].exchange(true, std::memory_order_acquire)) {
+      std::this_thread::yield();
+      continue;
     }
-    chunks_[chunk] = bytes.data();
+    ScopeRelease release{busy_[chunk]};
+    if (Known(page) != nullptr) break;
+    const std::span<std::uint8_t> bytes = MapChunk(chunk, false);
+    if (bytes.empty()) return nullptr;
+    if (Verify(chunk, bytes)) break;
+    // Another desk filling the same chunk writes the same bytes.
+    const std::uint64_t first = chunk * kChunkPages;
+    for (std::uint64_t p = 0; p < kChunkPages; ++p)
+      compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
+    TableEntry(head_, chunk).store(ChunkCheck(chunk, bytes), std::memory_order_release);
+    chunks_[chunk].store(bytes.data(), std::memory_order_release);
   }
   return Known(page);
+}
+
+void KeystreamCache::VerifyAhead(std::uint64_t page) {
+  if (page >= kEndPage) return;
+  const std::uint64_t chunk = page / kChunkPages;
+  // A chunk that Load holds is left to it.
+  if (Known(page) != nullptr || busy_[chunk].exchange(true, std::memory_order_acquire)) return;
+  ScopeRelease release{busy_[chunk]};
+  if (Known(page) != nullptr) return;
+  // Only chunks already mapped: a chunk this maps anew would be mapped
+  // again by Load when the verifying fails.
+  const std::span<std::uint8_t> bytes = MapChunk(chunk, true);
+  if (!bytes.empty()) Verify(chunk, bytes);
 }
 
 }  // namespace store

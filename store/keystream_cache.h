@@ -8,12 +8,14 @@
 // Layout: a 4096-byte header (magic, layout version, page and chunk sizes,
 // a check value of the password), a table of one 8-byte check value per
 // chunk (0: not filled yet), then the chunks of 256 page keystreams each,
-// from page kFirstFilePage on.
+// from page 0 on.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,13 +26,10 @@ namespace store {
 
 class KeystreamCache {
  public:
-  // Pages below this one stay in memory only: small files never make a
-  // cache file.
-  static constexpr std::uint64_t kFirstFilePage = 4096;
   static constexpr std::uint64_t kChunkPages = 256;
   // Chunks the file can hold: pages up to 4 GB into a data file.
   static constexpr std::uint64_t kMaxChunks = 4096;
-  static constexpr std::uint64_t kEndPage = kFirstFilePage + kChunkPages * kMaxChunks;
+  static constexpr std::uint64_t kEndPage = kChunkPages * kMaxChunks;
 
   // Computes the keystream of `page` into `out` (kCipherPageSize bytes).
   using ComputePage = std::function<void(std::uint64_t page, std::span<std::uint8_t> out)>;
@@ -41,27 +40,51 @@ class KeystreamCache {
   // The file's name in its folder for the password of `digest`.
   static std::string FileName(const std::string& digest);
 
-  // The keystream of `page` (kFirstFilePage <= page < kEndPage) if its chunk
-  // has already been verified or filled in this process, else nullptr.
+  // The keystream of `page` (page < kEndPage) if its chunk has already been
+  // verified or filled in this process, else nullptr.
   const std::uint8_t* Known(std::uint64_t page) const {
-    const auto& chunk = chunks_[(page - kFirstFilePage) / kChunkPages];
-    return chunk == nullptr ? nullptr
-                            : chunk + ((page - kFirstFilePage) % kChunkPages) * kPageBytes;
+    const std::uint8_t* chunk = chunks_[page / kChunkPages].load(std::memory_order_acquire);
+    return chunk == nullptr ? nullptr : chunk + (page % kChunkPages) * kPageBytes;
   }
   // Maps the chunk of `page`, verifies it or fills it with `compute`, and
   // gives the page's keystream; nullptr when the chunk cannot be mapped.
   const std::uint8_t* Load(std::uint64_t page, const ComputePage& compute);
+  // Maps the chunks of pages [0, pages) in one piece, for a file about to
+  // be walked whole: one mapping instead of one per chunk. Does nothing
+  // when a piece as long is mapped already.
+  void MapAhead(std::uint64_t pages);
+  // Verifies the chunk of `page` ahead of its use, when not yet known; a
+  // chunk that fails is left to Load, which computes it. Safe on another
+  // thread than Load's, so that a first walk of a big file finds its
+  // chunks verified.
+  void VerifyAhead(std::uint64_t page);
 
  private:
   static constexpr std::uint64_t kPageBytes = 4096;
   KeystreamCache(std::unique_ptr<platform::MappedFile> file, std::span<std::uint8_t> head,
                  std::uint64_t password_check);
   std::uint64_t ChunkCheck(std::uint64_t chunk, std::span<const std::uint8_t> bytes) const;
+  // The bytes of `chunk`: in the piece MapAhead mapped, else mapped anew
+  // unless `only_ahead`; empty when that fails.
+  std::span<std::uint8_t> MapChunk(std::uint64_t chunk, bool only_ahead);
+  // Checks `chunk`'s bytes against its check value and publishes them when
+  // they match; the caller holds the chunk's busy_ flag.
+  bool Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes);
+  struct ScopeRelease {
+    std::atomic<bool>& flag;
+    ~ScopeRelease() { flag.store(false, std::memory_order_release); }
+  };
 
   std::unique_ptr<platform::MappedFile> file_;
+  std::mutex mapping_;  // guards file_'s mappings and ahead_
+  std::span<std::uint8_t> ahead_;
   std::span<std::uint8_t> head_;  // the header and the table of check values
   std::uint64_t password_check_;
-  std::vector<const std::uint8_t*> chunks_;
+  // Each chunk's verified bytes once known; set once, read without a lock.
+  std::vector<std::atomic<const std::uint8_t*>> chunks_;
+  // Held while a thread verifies or fills the chunk, so that no thread
+  // reads bytes another is writing.
+  std::vector<std::atomic<bool>> busy_;
 };
 
 }  // namespace store

@@ -81,16 +81,36 @@ void PageCipher::ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> ou
   schedule.Generate(out);
 }
 
+bool PageCipher::OpenCache() {
+  if (cache_) return true;
+  if (cache_failed_ || cache_folder_.empty()) return false;
+  cache_ = KeystreamCache::Open(cache_folder_, digest_);
+  cache_failed_ = cache_ == nullptr;
+  return !cache_failed_;
+}
+
+bool PageCipher::NoteFileSize(std::uint64_t size) {
+  if (size <= kMemoryOnlyPages * kCipherPageSize) return false;
+  large_file_seen_ = true;
+  // From here on cache_ is never set again: another thread may read it.
+  if (!OpenCache()) return false;
+  cache_->MapAhead((size + kCipherPageSize - 1) / kCipherPageSize);
+  return true;
+}
+
+void PageCipher::VerifyAhead(std::uint64_t offset, std::uint64_t length) {
+  if (!cache_ || length == 0) return;
+  constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
+  const std::uint64_t last = (offset + length - 1) / kChunkBytes;
+  for (std::uint64_t chunk = offset / kChunkBytes; chunk <= last; ++chunk)
+    cache_->VerifyAhead(chunk * KeystreamCache::kChunkPages);
+}
+
 const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
   if (cache_) {
     if (const std::uint8_t* known = cache_->Known(page)) return known;
-  } else {
-    if (cache_failed_ || cache_folder_.empty()) return nullptr;
-    cache_ = KeystreamCache::Open(cache_folder_, digest_);
-    if (!cache_) {
-      cache_failed_ = true;
-      return nullptr;
-    }
+  } else if (!OpenCache()) {
+    return nullptr;
   }
   const std::uint8_t* loaded = cache_->Load(
       page, [this](std::uint64_t p, std::span<std::uint8_t> out) { ComputeKeystream(p, out); });
@@ -98,7 +118,7 @@ const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
 }
 
 const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
-  if (page >= KeystreamCache::kFirstFilePage && page < KeystreamCache::kEndPage) {
+  if (page < KeystreamCache::kEndPage && (large_file_seen_ || page >= kMemoryOnlyPages)) {
     // Any failure of the cache file leaves the page to the memory below.
     if (const std::uint8_t* cached = FileKeystream(page)) return cached;
   }
@@ -114,8 +134,7 @@ const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
 void PageCipher::Prefetch(std::uint64_t offset) const {
   const std::uint64_t page = offset / kCipherPageSize;
   const std::uint8_t* keystream = nullptr;
-  if (cache_ && page >= KeystreamCache::kFirstFilePage && page < KeystreamCache::kEndPage)
-    keystream = cache_->Known(page);
+  if (cache_ && page < KeystreamCache::kEndPage) keystream = cache_->Known(page);
   if (keystream == nullptr) {
     const Slot& slot = slots_[page % slots_.size()];
     if (slot.page == page) keystream = slot.bytes->data();

@@ -6,8 +6,8 @@
 // any byte range can be enciphered or deciphered on its own. The keystream
 // of a 4096-byte page depends only on the password and the page number; it
 // is computed once and kept, shared by every file protected with the same
-// password, and beyond the first 16 MB kept in a cache file
-// (keystream_cache.h) when the cipher has a folder for it.
+// password, and kept in a cache file (keystream_cache.h) when the cipher has
+// a folder for it and a file it protects reaches past its first megabyte.
 #pragma once
 
 #include <array>
@@ -57,6 +57,20 @@ class PageCipher {
   // The keystream byte that meets file offset `offset`.
   std::uint8_t KeystreamByte(std::uint64_t offset);
 
+  // Pages below this one are kept in memory only while no file this cipher
+  // protects is known to reach past them: small files never make a cache
+  // file.
+  static constexpr std::uint64_t kMemoryOnlyPages = 256;
+  // Tells the cipher that a file it protects is `size` bytes long. From a
+  // file longer than the memory-only pages on, every page is taken from the
+  // cache file, from page 0: verifying a chunk costs far less than
+  // computing it. True when the pages come from the cache file.
+  bool NoteFileSize(std::uint64_t size);
+  // Verifies the cache file's keystreams of the pages of bytes [offset,
+  // offset + length) ahead of their use. Safe on another thread while the
+  // cipher is in use, once NoteFileSize has said true.
+  void VerifyAhead(std::uint64_t offset, std::uint64_t length);
+
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
   // The page's kCipherPageSize keystream bytes.
@@ -64,6 +78,8 @@ class PageCipher {
   void ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out);
   // From the cache file; nullptr when there is none or it fails.
   const std::uint8_t* FileKeystream(std::uint64_t page);
+  // Opens the cache file once; false when there is none or it failed.
+  bool OpenCache();
   std::uint32_t PageSalt(std::uint64_t page);
 
   std::string password_;
@@ -81,6 +97,7 @@ class PageCipher {
   std::string cache_folder_;
   std::unique_ptr<KeystreamCache> cache_;
   bool cache_failed_ = false;
+  bool large_file_seen_ = false;
 };
 
 // Where the keystream cache files live: the user's cache folder's

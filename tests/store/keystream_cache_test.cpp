@@ -3,9 +3,11 @@
 // password, every byte deciphers the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "store/keystream_cache.h"
@@ -17,11 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint64_t kFirst = KeystreamCache::kFirstFilePage;
+// The first page a cipher of small files takes from the cache file.
+constexpr std::uint64_t kFirst = PageCipher::kMemoryOnlyPages;
 constexpr std::uint64_t kChunk = KeystreamCache::kChunkPages;
 
 // Bytes of a range of pages that straddles the start of the cache file's
-// reach and the border between its first two chunks, deciphered from zeros.
+// reach for small files and the border between its first two chunks, deciphered from zeros.
 std::vector<std::uint8_t> Stream(PageCipher& cipher) {
   std::vector<std::uint8_t> out;
   for (std::uint64_t page : {std::uint64_t{0}, kFirst - 1, kFirst, kFirst + kChunk - 1,
@@ -45,7 +48,7 @@ fs::path CacheFile(const fs::path& folder, const std::string& password) {
 // Offset of byte `k` of page `page` in the cache file: header and check
 // table come first.
 std::uint64_t FileOffset(std::uint64_t page, std::uint64_t k) {
-  return 4096 + 8 * KeystreamCache::kMaxChunks + (page - kFirst) * kCipherPageSize + k;
+  return 4096 + 8 * KeystreamCache::kMaxChunks + page * kCipherPageSize + k;
 }
 
 void FlipByte(const fs::path& file, std::uint64_t offset) {
@@ -128,6 +131,123 @@ TEST(KeystreamCache, AFolderThatCannotHoldItFallsBackToMemory) {
   fs::permissions(CacheFile(dir.path(), "secret"), fs::perms::group_read, fs::perm_options::add);
   PageCipher shared("secret", dir.path().string());
   EXPECT_EQ(Stream(shared), WithoutFile("secret"));
+}
+
+// A file longer than the memory-only pages takes its first pages from the
+// cache file too, so that a later run verifies them instead of computing
+// them; a file that fits never makes a cache file.
+TEST(KeystreamCache, ALargeFileTakesItsFirstPagesFromTheFile) {
+  const std::uint64_t kMemoryOnlyBytes = kFirst * kCipherPageSize;
+  // The keystream of page 0, bytes 4 on (the first four stay in clear).
+  std::vector<std::uint8_t> computed(kCipherPageSize);
+  PageCipher plain("secret");
+  plain.Apply(0, computed);
+  const auto page_zero_in_file = [](const fs::path& file) {
+    std::vector<char> bytes(kCipherPageSize);
+    std::ifstream stream(file, std::ios::binary);
+    stream.seekg(static_cast<std::streamoff>(FileOffset(0, 0)));
+    stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+  };
+  {
+    testing_support::TempDir dir;
+    PageCipher small("secret", dir.path().string());
+    small.NoteFileSize(kMemoryOnlyBytes);
+    for (std::uint64_t page = 0; page < kFirst; page += 97) {
+      std::vector<std::uint8_t> bytes(kCipherPageSize);
+      small.Apply(page * kCipherPageSize, bytes);
+    }
+    EXPECT_FALSE(fs::exists(CacheFile(dir.path(), "secret")));
+  }
+  testing_support::TempDir dir;
+  const std::vector<std::uint8_t> expected = WithoutFile("secret");
+  {
+    PageCipher large("secret", dir.path().string());
+    large.NoteFileSize(kMemoryOnlyBytes + 1);
+    EXPECT_EQ(Stream(large), expected);
+  }
+  std::vector<std::uint8_t> stored = page_zero_in_file(CacheFile(dir.path(), "secret"));
+  ASSERT_EQ(stored.size(), computed.size());
+  // Bytes 0-3 meet the clear prefix, so Apply left them as they were.
+  EXPECT_TRUE(
+      std::equal(stored.begin() + kClearPrefix, stored.end(), computed.begin() + kClearPrefix));
+  EXPECT_EQ(stored[kClearPrefix], plain.KeystreamByte(kClearPrefix));
+  EXPECT_EQ(stored[0], plain.KeystreamByte(0));
+
+  // Damage in page 0 is found before use and mended, as in any chunk.
+  FlipByte(CacheFile(dir.path(), "secret"), FileOffset(0, 700));
+  {
+    PageCipher damaged("secret", dir.path().string());
+    damaged.NoteFileSize(kMemoryOnlyBytes + 1);
+    EXPECT_EQ(Stream(damaged), expected);
+  }
+  EXPECT_EQ(page_zero_in_file(CacheFile(dir.path(), "secret")), stored);
+}
+
+// A file of the layout whose chunks started at page 4096 must not pass for
+// one that starts at page 0: its chunks would be taken for the wrong pages.
+TEST(KeystreamCache, AFileOfTheOldLayoutStartsAfresh) {
+  testing_support::TempDir dir;
+  {
+    PageCipher fill("secret", dir.path().string());
+    fill.NoteFileSize(kFirst * kCipherPageSize + 1);
+    Stream(fill);
+  }
+  const fs::path file = CacheFile(dir.path(), "secret");
+  // Layout 1: version 1 at byte 16 and first page 4096 at byte 32; the
+  // chunk table and check values left as they are.
+  {
+    std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+    const std::uint32_t version = 1;
+    const std::uint64_t first_page = 4096;
+    stream.seekp(16);
+    stream.write(reinterpret_cast<const char*>(&version), sizeof version);
+    stream.seekp(32);
+    stream.write(reinterpret_cast<const char*>(&first_page), sizeof first_page);
+  }
+  PageCipher cipher("secret", dir.path().string());
+  cipher.NoteFileSize(kFirst * kCipherPageSize + 1);
+  EXPECT_EQ(Stream(cipher), WithoutFile("secret"));
+}
+
+// A big file's chunks are verified on another thread while a walk uses
+// them: chunks that verify, one that is damaged and ones never filled must
+// all give what the cipher computes, whichever thread reaches them first.
+TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
+  constexpr std::uint64_t kFilled = 10, kNoted = 20, kWalked = 13;
+  testing_support::TempDir dir;
+  {
+    PageCipher fill("secret", dir.path().string());
+    ASSERT_TRUE(fill.NoteFileSize(kNoted * kChunk * kCipherPageSize));
+    for (std::uint64_t chunk = 0; chunk < kFilled; ++chunk) {
+      std::vector<std::uint8_t> bytes(16);
+      fill.Apply(chunk * kChunk * kCipherPageSize + 64, bytes);
+    }
+  }
+  FlipByte(CacheFile(dir.path(), "secret"), FileOffset(3 * kChunk + 40, 1000));
+  // One page in eight of the walked chunks, straddling into the next page.
+  PageCipher plain("secret");
+  std::vector<std::vector<std::uint8_t>> expected;
+  for (std::uint64_t page = 0; page < kWalked * kChunk; page += 8) {
+    std::vector<std::uint8_t> bytes(200);
+    plain.Apply(page * kCipherPageSize + kCipherPageSize - 100, bytes);
+    expected.push_back(std::move(bytes));
+  }
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    PageCipher cipher("secret", dir.path().string());
+    ASSERT_TRUE(cipher.NoteFileSize(kNoted * kChunk * kCipherPageSize));
+    std::jthread ahead([&] {
+      for (std::uint64_t chunk = kNoted; chunk-- > 0;)
+        cipher.VerifyAhead(chunk * kChunk * kCipherPageSize, kChunk * kCipherPageSize);
+    });
+    std::size_t i = 0;
+    for (std::uint64_t page = 0; page < kWalked * kChunk; page += 8, ++i) {
+      std::vector<std::uint8_t> bytes(200);
+      cipher.Apply(page * kCipherPageSize + kCipherPageSize - 100, bytes);
+      ASSERT_EQ(bytes, expected[i]) << "page " << page;
+    }
+  }
 }
 
 }  // namespace

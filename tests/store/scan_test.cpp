@@ -323,6 +323,40 @@ TEST_F(ScanViewTest, ViewAndReadsVisitTheSameRecordsWithTheSameFields) {
   EXPECT_EQ(viewed_.CurrentText(1), std::nullopt);
 }
 
+// A file of more than 8 MB is made ready for its first walk on another
+// thread from the moment it is opened. A walk at once, a file closed at
+// once and a file cut short behind the desk's back while that thread is at
+// work must all go as they go without it.
+TEST_F(ScanViewTest, ABigFileMadeReadyAheadWalksAsItIsRead) {
+  constexpr std::int32_t kBig = 2300;  // records of about 4 KB: 9.4 MB
+  Append(viewed_, kRecords, kBig - kRecords);
+  ASSERT_GT(FileSize(path_), std::uint64_t{8} << 20);
+  const Walk read = WalkAsCurrent(read_);
+  ASSERT_EQ(read.visited.size(), static_cast<std::size_t>(kBig));
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    {
+      DatabaseList closed_at_once;
+      ASSERT_TRUE(closed_at_once.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
+    }
+    DatabaseList fresh;
+    ASSERT_TRUE(fresh.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
+    ExpectSameWalk(WalkAsCurrent(fresh), read);
+  }
+  const std::vector<std::uint8_t> whole = FileBytes(path_);
+  for (std::int32_t left : {kBig / 2, 10}) {
+    SCOPED_TRACE(left);
+    DatabaseList fresh;
+    ASSERT_TRUE(fresh.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
+    std::filesystem::resize_file(platform::GbkToUtf8(path_, false), RecordEnd(left));
+    const Walk viewed = WalkAsCurrent(fresh);
+    EXPECT_FALSE(viewed.complete);
+    EXPECT_EQ(viewed.error, error::kReadRecordFailed);
+    EXPECT_EQ(viewed.visited.size(), static_cast<std::size_t>(left));
+    WriteFileBytes(path_, whole);
+  }
+}
+
 TEST_F(ScanViewTest, RecordsAnotherOpenerAppendsBetweenWalksAreReadWhole) {
   std::int32_t count = kRecords;
   // Within the room the view leaves, then far beyond it.
