@@ -652,8 +652,8 @@ void RunSize(int size, const fs::path& files, const fs::path& dir) {
   }
 
   // The desk, with the bench's own files closed meanwhile. Its first fill
-  // of the ledger computes the page keystreams (a run of its own has its
-  // own cache): the fastest of the repeats is the one after that.
+  // comes a moment after its files were opened, while the ledger's thread
+  // is still making it ready: the fastest of the repeats is a later one.
   list.reset();
   const auto current_dir = fs::current_path();
   // Then the whole add handler: the order form checked, the item stored,
