@@ -61,8 +61,9 @@ class UserDialogs {
   // Asks for a data file's password. nullopt when the user refuses.
   virtual std::optional<std::string> AskPassword(std::string_view prompt,
                                                  std::string_view caption) = 0;
-  // Asks the desktop to open a web address in the user's browser.
-  virtual void OpenWebPage(std::string_view address) = 0;
+  // Asks the desktop to open a web address in the user's browser. False
+  // when no browser could be started for it.
+  virtual bool OpenWebPage(std::string_view address) = 0;
   // The mouse pointer's screen position.
   virtual int CursorX() = 0;
   virtual int CursorY() = 0;

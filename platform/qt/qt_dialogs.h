@@ -13,7 +13,7 @@ class QtDialogs : public UserDialogs {
   void ShowRuntimeError(std::string_view text) override;
   std::optional<std::string> AskPassword(std::string_view prompt,
                                          std::string_view caption) override;
-  void OpenWebPage(std::string_view address) override;
+  bool OpenWebPage(std::string_view address) override;
   int CursorX() override;
   int CursorY() override;
 };
