@@ -11,8 +11,13 @@
 #include "forms/view.h"
 #include "forms/window.h"
 
+class QKeyEvent;
 class QTabBar;
 class QTableView;
+
+namespace forms {
+class EditBox;
+}
 
 namespace gui {
 
@@ -45,6 +50,11 @@ class QtWindowView : public QObject, public forms::WindowView {
   void Refresh(forms::Unit& unit, forms::Change what);
   void Place(forms::Unit& unit);
   forms::Unit* UnitOf(QObject* widget) const;
+  // What the user typed into an edit box, as GBK: characters GBK cannot
+  // hold are refused.
+  void TypeInto(forms::EditBox& box, const QString& text);
+  // Enter and Esc as the window's keyboard says; true when taken.
+  bool KeyPressed(forms::Unit& unit, const QKeyEvent& key);
 
   forms::Window& window_;
   QtDesktop& desktop_;

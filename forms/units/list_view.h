@@ -52,6 +52,8 @@ class ListView : public Unit {
   void SetChecked(int row, bool checked);
   // The user clicks the list with the right mouse button.
   void RightClick() { Raise(event::kRightClicked); }
+  // The user double-clicks the list (on its selected row).
+  void DoubleClick() { Raise(event::kDoubleClicked); }
 
  protected:
   int PropertyCount() const override { return 40; }
