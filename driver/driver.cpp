@@ -62,8 +62,7 @@ Driver::Driver(std::ostream& out)
   });
   dialogs_.SetOpenObserver(
       [this](const std::string& address) { Print("OPEN " + Quoted(address)); });
-  dialogs_.SetStatusObserver(
-      [this](const std::string& text) { Print("STATUS " + Quoted(text)); });
+  dialogs_.SetStatusObserver([this](const std::string& text) { Print("STATUS " + Quoted(text)); });
   AddBuiltInVerbs();
 }
 
