@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTextCursor>
@@ -30,6 +31,7 @@
 #include "gui/preview_grid_view.h"
 #include "gui/qt_desktop.h"
 #include "gui/qt_list_model.h"
+#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
 #include "runtime/date_time.h"
 
@@ -192,6 +194,11 @@ QtWindowView::QtWindowView(forms::Window& window, QtDesktop& desktop)
   int width = std::max(right, rect.width - kFrameWidth);
   int height = std::max(bottom, rect.height - kTitleHeight - (has_menu ? kMenuBarHeight : 0));
   client_->setFixedSize(width, height);
+  if (window.id() == window.runtime().start_window_id()) {
+    // The main window's status line, below its units.
+    main_->setProperty(platform::kStatusLineProperty, true);
+    main_->statusBar()->setSizeGripEnabled(false);
+  }
   main_->move(rect.left, rect.top);
   Refresh(window.own_unit(), forms::Change::kText);
   Refresh(window.own_unit(), forms::Change::kEnabled);

@@ -64,6 +64,9 @@ class UserDialogs {
   // Asks the desktop to open a web address in the user's browser. False
   // when no browser could be started for it.
   virtual bool OpenWebPage(std::string_view address) = 0;
+  // Writes `gbk` into the main window's status line, where it stays until the
+  // next status text: the word after an action that changes nothing visible.
+  virtual void ShowStatus(std::string_view gbk) = 0;
   // The mouse pointer's screen position.
   virtual int CursorX() = 0;
   virtual int CursorY() = 0;

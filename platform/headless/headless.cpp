@@ -84,4 +84,9 @@ bool ScriptedDialogs::OpenWebPage(std::string_view address) {
   return true;
 }
 
+void ScriptedDialogs::ShowStatus(std::string_view gbk) {
+  status_ = std::string(gbk);
+  if (status_observer_) status_observer_(status_);
+}
+
 }  // namespace platform

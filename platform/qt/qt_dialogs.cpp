@@ -1,10 +1,13 @@
 #include "platform/qt/qt_dialogs.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QUrl>
 #include <vector>
 
@@ -94,6 +97,13 @@ std::optional<std::string> QtDialogs::AskPassword(std::string_view prompt,
 
 bool QtDialogs::OpenWebPage(std::string_view address) {
   return QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)));
+}
+
+void QtDialogs::ShowStatus(std::string_view gbk) {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* window = qobject_cast<QMainWindow*>(widget);
+        window != nullptr && window->property(kStatusLineProperty).toBool())
+      window->statusBar()->showMessage(ToQString(gbk));
 }
 
 int QtDialogs::CursorX() { return QCursor::pos().x(); }

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -25,6 +26,7 @@
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_dialogs.h"
 #include "tests/support/qt_desk.h"
 #include "tests/support/temp_dir.h"
 
@@ -164,3 +166,16 @@ TEST_F(QtWindows, AModalWindowDisablesTheMainWindowUntilItCloses) {
 }
 
 }  // namespace
+
+TEST_F(QtWindows, TheStatusLineIsTheMainWindowsStatusBar) {
+  forms_->LoadStartWindow(kMainWindow);
+  ASSERT_TRUE(forms_->LoadWindow(kSettingsWindow, 0, false));
+  auto* main = qobject_cast<QMainWindow*>(desktop_.WidgetOf(*forms_->FindWindow(kMainWindow)));
+  auto* settings =
+      qobject_cast<QMainWindow*>(desktop_.WidgetOf(*forms_->FindWindow(kSettingsWindow)));
+  main->show();
+  settings->show();
+  platform::QtDialogs().ShowStatus(platform::Utf8ToGbk("已确认到货 2 个订单"));
+  EXPECT_EQ(main->statusBar()->currentMessage(), QString::fromUtf8("已确认到货 2 个订单"));
+  EXPECT_EQ(settings->findChild<QStatusBar*>(), nullptr);
+}
