@@ -13,6 +13,7 @@
 #include "app/ledger_fields.h"
 #include "app/receipt_template.h"
 #include "app/run_values.h"
+#include "app/web_link.h"
 #include "platform/gbk.h"
 #include "runtime/convert.h"
 #include "runtime/money.h"
@@ -334,7 +335,7 @@ void TestLink() {
     Ask("链接错误，请仔细检查！"_gbk, box::kStop, "出错了"_gbk);
     return;
   }
-  Command("OpenWebPage", {Value::OfText(link)});
+  OpenGoodsLink(link);
 }
 
 void GoChooseCustomer() {

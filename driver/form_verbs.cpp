@@ -15,6 +15,7 @@
 #include "forms/units/list_view.h"
 #include "forms/units/tab.h"
 #include "platform/gbk.h"
+#include "platform/services.h"
 #include "runtime/date_time.h"
 
 namespace driver {
@@ -111,7 +112,9 @@ std::optional<forms::Key> ParseKey(std::string_view name) {
 
 // Characters GBK cannot hold were typed: they are left out, and the status
 // line says so.
-void ReportRefusedCharacters() {}
+void ReportRefusedCharacters() {
+  platform::Current().dialogs->ShowStatus(platform::LeftOutCharactersNote());
+}
 
 forms::HeadlessDesktop* Headless() {
   return dynamic_cast<forms::HeadlessDesktop*>(&Forms().desktop());

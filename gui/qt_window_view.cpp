@@ -33,6 +33,7 @@
 #include "gui/qt_list_model.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
+#include "platform/services.h"
 #include "runtime/date_time.h"
 
 namespace gui {
@@ -537,6 +538,8 @@ void QtWindowView::Activate() {
 void QtWindowView::TypeInto(forms::EditBox& box, const QString& text) {
   bool dropped = false;
   box.Type(platform::FromQStringTyped(text, &dropped));
+  // The box shows what it kept; the status line says why the rest went.
+  if (dropped) platform::Current().dialogs->ShowStatus(platform::LeftOutCharactersNote());
 }
 
 bool QtWindowView::KeyPressed(forms::Unit& unit, const QKeyEvent& key) {

@@ -150,6 +150,7 @@ TEST_F(QtKeyboard, CharactersGbkCannotHoldAreRefusedWhereTheyAreTyped) {
   testing_support::TypeIntoFocus(QString::fromUtf8("好\xF0\x9F\x98\x80\xEA\xB0\x80\xE0\xB8\x81货"));
   EXPECT_EQ(Content("商品名称"), "好货"_gbk);
   EXPECT_EQ(name->text(), QString::fromUtf8("好货"));
+  EXPECT_EQ(dialogs_.status(), platform::LeftOutCharactersNote());
 }
 
 }  // namespace
