@@ -1,6 +1,8 @@
 // The grid unit on screen: the whole table drawn as it prints, over faint
-// guide lines that show where the cells are, with scroll bars when the table
-// is larger than the grid.
+// guide lines that show where the cells are. A table larger than the grid is
+// drawn smaller, down to kLeastZoom of its printed size, so that a receipt
+// of a few items shows whole; beyond that the grid scrolls, down by whole
+// rows.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -20,8 +22,14 @@ class GridView : public QAbstractScrollArea {
   void SetTable(const report::Table* table);
 
   QSize sizeHint() const override;
-  // The size the whole table takes, in pixels.
+  // The size the whole table takes, in pixels, as it is drawn now.
   QSize TableSize() const;
+  // How much smaller than printed the table is drawn (1: as printed).
+  double zoom() const { return zoom_; }
+  // The row shown at the top (0-based).
+  int TopRow() const;
+
+  static constexpr double kLeastZoom = 0.6;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -30,8 +38,12 @@ class GridView : public QAbstractScrollArea {
  private:
   double PixelsPerTenth() const;
   void UpdateScrollBars();
+  // The height of the rows above `row`, in tenths of a millimetre.
+  double RowsHeight(int row) const;
 
   const report::Table* table_ = nullptr;
+  std::size_t shown_rows_ = 0;
+  double zoom_ = 1;
 };
 
 }  // namespace gui

@@ -103,7 +103,7 @@ TEST_F(QtWindows, EveryWindowIsBuiltAndEveryPageClickedThrough) {
   EXPECT_EQ(window->menuBar()->actions()[0]->text(), QString::fromUtf8("系统设置"));
   EXPECT_FALSE(Widget(kMainWindow, "全选")->isEnabled());
   auto* checked_list = qobject_cast<QTableView*>(Widget(kMainWindow, "到货超级列表框"));
-  EXPECT_EQ(checked_list->columnWidth(0), 150);
+  EXPECT_EQ(checked_list->columnWidth(0), 170) << "a 16-digit number beside the check box";
   EXPECT_EQ(checked_list->model()->columnCount(), 9);
 
   for (std::uint32_t id : {kSettingsWindow, kCancellationWindow}) {
