@@ -1,12 +1,15 @@
 // The arrival page: the orders not yet arrived, all or by marketplace
 // number; the ticked ones are confirmed in one batch, which moves them to
 // the pickup page.
+#include <string>
+
 #include "app/desk_units.h"
 #include "app/handlers.h"
 #include "app/held_record.h"
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
+#include "app/status_line.h"
 #include "platform/gbk.h"
 #include "runtime/time_commands.h"
 
@@ -41,15 +44,25 @@ void ConfirmArrivals() {
   // Each confirmed row takes its own time. A row whose order is no longer
   // "没到货" (handed over or cancelled since the fill, here or at another
   // desk) ends the batch unchanged, so nothing later is overwritten.
-  const bool written = ForEachTickedRow(kArrivalList, ArrivalRows, [](int row) {
+  int confirmed = 0;
+  const bool written = ForEachTickedRow(kArrivalList, ArrivalRows, [&confirmed](int row) {
     const runtime::Text number = ListRows(kArrivalList).Cell(row, kOrderNumberColumn);
     HeldRecord held(ledger::OrderWord(number));
     if (!held.Expect(ledger::kOrderNumber, number) || !held.Expect(ledger::kStatus, "没到货"_gbk))
       return false;
     const ledger::OrderWrites order(number);
-    return order.WriteAll({{ledger::kArrivalTime, runtime::Value::DateTime(runtime::Now())},
-                           {ledger::kStatus, runtime::Value::OfText("已到货"_gbk)}});
+    const bool done =
+        order.WriteAll({{ledger::kArrivalTime, runtime::Value::DateTime(runtime::Now())},
+                        {ledger::kStatus, runtime::Value::OfText("已到货"_gbk)}});
+    confirmed += done ? 1 : 0;
+    return done;
   });
+  // The rows leave the list: the status line says how many were confirmed,
+  // also when a batch stopped part way with its message.
+  if (confirmed > 0)
+    ShowStatus("已确认到货："_gbk + std::to_string(confirmed) + " 个订单"_gbk);
+  else if (written)
+    ShowStatus("没有勾选的订单，没有订单确认到货"_gbk);
   if (written) FillArrivalList();
 }
 

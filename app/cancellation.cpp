@@ -9,6 +9,7 @@
 #include "app/list_units.h"
 #include "app/queries.h"
 #include "app/record_lists.h"
+#include "app/web_link.h"
 #include "forms/form_runtime.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
@@ -71,7 +72,7 @@ void OpenCancellationWindow() {
   SetTag("按钮2", runtime::ToText(Value::Int(store::GetRecordNumber())));
 }
 
-void OpenCancelledGoodsLink() { platform::Current().dialogs->OpenWebPage(Tag("按钮1")); }
+void OpenCancelledGoodsLink() { OpenGoodsLink(Tag("按钮1")); }
 
 void ConfirmCancellation() {
   const double refund = runtime::ToNumber(Value::OfText(ReadText(Cancellation("编辑框2"))));

@@ -89,6 +89,11 @@ void CustomerListRightClicked() {
   if (SelectedCustomer() >= 0) ShowPopupMenu("客户弹出菜单");
 }
 
+// A double click on a customer chooses it, as the pop-up menu's 选择 does.
+void CustomerListDoubleClicked() {
+  if (SelectedCustomer() >= 0) ChooseCustomer();
+}
+
 void DeleteCustomer() {
   const int row = SelectedCustomer();
   const std::int32_t record = CustomerRows.RecordOf(row);

@@ -79,7 +79,9 @@
   X(ApplySettings)            \
   /* cancellation window */   \
   X(OpenCancelledGoodsLink)   \
-  X(ConfirmCancellation)
+  X(ConfirmCancellation)      \
+  /* customer list */         \
+  X(CustomerListDoubleClicked)
 
 namespace desk {
 

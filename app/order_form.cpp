@@ -13,6 +13,7 @@
 #include "app/ledger_fields.h"
 #include "app/receipt_template.h"
 #include "app/run_values.h"
+#include "app/web_link.h"
 #include "platform/gbk.h"
 #include "runtime/convert.h"
 #include "runtime/money.h"
@@ -69,7 +70,20 @@ std::int32_t WholeNumber(double number) {
   return static_cast<std::int32_t>(std::clamp(std::trunc(number), kLow, kHigh));
 }
 
-bool StartsWithHttp(std::string_view link) { return runtime::LeftText(link, 7) == "http://"; }
+// A web address the browser can open: it begins with "http://" or "https://",
+// in any letter case (marketplace links are https today).
+bool IsWebLink(std::string_view link) {
+  auto starts_with = [link](std::string_view scheme) {
+    if (link.size() < scheme.size()) return false;
+    for (std::size_t i = 0; i < scheme.size(); ++i) {
+      char c = link[i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != scheme[i]) return false;
+    }
+    return true;
+  };
+  return starts_with("http://") || starts_with("https://");
+}
 
 // A data-source command on the receipt.
 void ReceiptCommand(std::string_view command, std::initializer_list<Value> args) {
@@ -109,7 +123,18 @@ bool IsEmpty(const runtime::Text& text) { return text.empty(); }
 bool IsZeroAmount(const runtime::Text& text) {
   return std::fabs(runtime::TextToNumber(text)) <= kZero;
 }
-bool IsNoHttpLink(const runtime::Text& text) { return !StartsWithHttp(text); }
+bool IsNoWebLink(const runtime::Text& text) { return !IsWebLink(text); }
+// An amount the desk can add up: a text of 330 digits reads as infinity.
+bool IsNoFiniteAmount(const runtime::Text& text) {
+  return !std::isfinite(runtime::TextToNumber(text));
+}
+// A quantity the ledger and the totals agree on: a whole number of the
+// 32-bit range (the box is cut to that range only when it loses the focus).
+bool IsOutOfQuantityRange(const runtime::Text& text) {
+  const double number = runtime::TextToNumber(text);
+  return !std::isfinite(number) || number < std::numeric_limits<std::int32_t>::min() ||
+         number > std::numeric_limits<std::int32_t>::max();
+}
 
 constexpr AddCheck kAddChecks[] = {
     {kOrderNumber, "请输入代购单号", IsEmpty},
@@ -117,8 +142,15 @@ constexpr AddCheck kAddChecks[] = {
     {kContact, "请输入客户联系方法", IsEmpty},
     {kMarketplaceNumber, "请输入淘宝单号", IsEmpty},
     {kUnitPrice, "请输入商品价格", IsZeroAmount},
-    {kLink, "请正确输入商品链接，复制时请包含‘http://’", IsNoHttpLink},
+    {kLink, "请正确输入商品链接，复制时请包含‘http://’", IsNoWebLink},
     {kPaid, "请输入商品实收款", IsEmpty},
+    // An amount that is no finite number would be stored as infinity and
+    // turn every total it enters into nonsense.
+    {kUnitPrice, "请输入正确的金额", IsNoFiniteAmount},
+    {kQuantity, "请输入正确的商品数量", IsOutOfQuantityRange},
+    {kFreight, "请输入正确的金额", IsNoFiniteAmount},
+    {kFee, "请输入正确的金额", IsNoFiniteAmount},
+    {kPaid, "请输入正确的金额", IsNoFiniteAmount},
 };
 
 // Stores the item as a new ledger record. The record is appended with all
@@ -267,6 +299,12 @@ void AddItem() {
       return;
     }
   }
+  // Finite parts can still add up past the largest number.
+  if (!std::isfinite(Amounts.goods_total) || !std::isfinite(Amounts.receivable)) {
+    Tell("请输入正确的金额"_gbk);
+    Focus(kUnitPrice);
+    return;
+  }
   if (Amounts.paid - Amounts.receivable < -kZero &&
       Ask("实收款小于应收款，是否收取订金？"_gbk, box::kYesNo, "友情提醒"_gbk) != box::kYes) {
     Focus(kPaid);
@@ -293,11 +331,11 @@ void NewOrder() { ResetOrderForm(); }
 
 void TestLink() {
   const runtime::Text link = ReadText(kLink);
-  if (!StartsWithHttp(link)) {
+  if (!IsWebLink(link)) {
     Ask("链接错误，请仔细检查！"_gbk, box::kStop, "出错了"_gbk);
     return;
   }
-  Command("OpenWebPage", {Value::OfText(link)});
+  OpenGoodsLink(link);
 }
 
 void GoChooseCustomer() {

@@ -7,6 +7,7 @@
 #include "app/ledger_fields.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
+#include "app/web_link.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
 #include "runtime/convert.h"
@@ -129,6 +130,6 @@ void CopyOrderNumber() { CopyCell(kOrderNumberColumn); }
 
 void CopyMarketplaceNumber() { CopyCell(kMarketplaceColumn); }
 
-void ViewGoodsLink() { platform::Current().dialogs->OpenWebPage(SelectedCell(kLinkColumn)); }
+void ViewGoodsLink() { OpenGoodsLink(SelectedCell(kLinkColumn)); }
 
 }  // namespace desk

@@ -38,6 +38,13 @@ std::optional<platform::BoxAnswer> ParseAnswer(std::string_view word) {
   return std::nullopt;
 }
 
+// Verbs that only prepare what comes next; they are no action on a window.
+bool IsPreparation(std::string_view verb) {
+  for (std::string_view preparing : {"now", "clipboard", "answer", "password", "filename"})
+    if (verb == preparing) return true;
+  return false;
+}
+
 std::string_view Trimmed(std::string_view line) {
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
   return line;
@@ -127,6 +134,7 @@ bool Driver::Step() {
   try {
     if (it == verbs_.end()) throw ScriptError{"unknown verb " + std::string(verb)};
     it->second(rest);
+    if (on_preparation_ && IsPreparation(verb)) on_preparation_();
   } catch (const ScriptError& error) {
     Print("SCRIPT-ERROR line " + std::to_string(line_number) + ": " + error.why);
     status_ = 2;

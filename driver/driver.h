@@ -40,6 +40,10 @@ class Driver {
   // Runs `undo` when the driver ends, newest first: verbs that hook into
   // run-wide services take their hooks out again this way.
   void OnEnd(std::function<void()> undo) { on_end_.push_back(std::move(undo)); }
+  // Runs `hook` after each action that only prepares what comes next (`now`,
+  // `clipboard`, `answer`, `password`, `filename`): such an action is not one
+  // on a window, so a pop-up menu stays shown across it.
+  void OnPreparation(std::function<void()> hook) { on_preparation_ = std::move(hook); }
   void SetUnitResolver(UnitResolver resolver) { resolve_unit_ = std::move(resolver); }
   const UnitResolver& unit_resolver() const { return resolve_unit_; }
 
@@ -76,6 +80,7 @@ class Driver {
   std::istream* script_ = nullptr;
   std::map<std::string, Verb, std::less<>> verbs_;
   std::vector<std::function<void()>> on_end_;
+  std::function<void()> on_preparation_;
   UnitResolver resolve_unit_;
   std::string current_line_;
   std::optional<std::string> pending_;  // an action read ahead

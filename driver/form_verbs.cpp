@@ -1,17 +1,21 @@
 // The window verbs of the driver: the user's actions on windows and units,
 // and the dumps of what they show.
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 #include "driver/script_text.h"
 #include "driver/verbs.h"
 #include "driver/window_names.h"
 #include "driver/window_transcript.h"
 #include "forms/headless_desktop.h"
+#include "forms/keyboard.h"
 #include "forms/units/choosers.h"
 #include "forms/units/edit_box.h"
 #include "forms/units/list_view.h"
 #include "forms/units/tab.h"
 #include "platform/gbk.h"
+#include "platform/services.h"
 #include "runtime/date_time.h"
 
 namespace driver {
@@ -98,6 +102,20 @@ std::string DumpLine(std::string_view word, const forms::Unit& unit) {
   return line;
 }
 
+std::optional<forms::Key> ParseKey(std::string_view name) {
+  if (name == "Enter") return forms::Key::kEnter;
+  if (name == "Escape") return forms::Key::kEscape;
+  if (name == "Tab") return forms::Key::kTab;
+  if (name == "Shift+Tab") return forms::Key::kShiftTab;
+  return std::nullopt;
+}
+
+// Characters GBK cannot hold were typed: they are left out, and the status
+// line says so.
+void ReportRefusedCharacters() {
+  platform::Current().dialogs->ShowStatus(platform::LeftOutCharactersNote());
+}
+
 forms::HeadlessDesktop* Headless() {
   return dynamic_cast<forms::HeadlessDesktop*>(&Forms().desktop());
 }
@@ -140,7 +158,21 @@ void AddFormVerbs(Driver& driver) {
     auto [word, text] = SplitWord(rest);
     auto* box = Reachable<forms::EditBox>(word, "an edit box");
     if (box == nullptr || box->read_only()) return driver.PrintIgnored();
-    box->Type(ScriptTextToGbk(text));
+    bool dropped = false;
+    box->Type(ScriptTextToGbk(text, &dropped));
+    if (dropped) ReportRefusedCharacters();
+  });
+  driver.AddVerb("key", [&driver](std::string_view rest) {
+    auto [word, key_name] = SplitWord(rest);
+    auto key = ParseKey(key_name);
+    if (!key) throw ScriptError{"unknown key " + std::string(key_name)};
+    auto* unit = Reachable<forms::Unit>(word, "a unit");
+    if (unit == nullptr) return driver.PrintIgnored();
+    forms::PressKey(Forms(), *unit, *key);
+  });
+  driver.OnPreparation([] {
+    if (FormRuntime::Current() == nullptr) return;
+    if (auto* desktop = Headless()) desktop->KeepPopup();
   });
   driver.AddVerb("leave", [&driver](std::string_view rest) {
     auto* unit = Reachable<forms::Unit>(rest, "a unit");
@@ -223,6 +255,13 @@ void AddFormVerbs(Driver& driver) {
     auto* reachable = Reachable<forms::ListView>(word, "a list view");
     if (reachable == nullptr) return driver.PrintIgnored();
     reachable->SortBy(column);
+  });
+  driver.AddVerb("doubleclick", [row_verb](std::string_view rest) {
+    row_verb(rest, [](forms::ListView& list, int row) {
+      std::weak_ptr<const bool> alive = list.alive();
+      list.Select(row);
+      if (!alive.expired()) list.DoubleClick();
+    });
   });
   driver.AddVerb("rightclick", [&driver](std::string_view rest) {
     auto* list = Reachable<forms::ListView>(rest, "a list view");

@@ -4,7 +4,7 @@
 
 namespace driver {
 
-std::string ScriptTextToGbk(std::string_view script_text) {
+std::string ScriptTextToGbk(std::string_view script_text, bool* dropped) {
   std::string utf8;
   utf8.reserve(script_text.size());
   for (std::size_t i = 0; i < script_text.size(); ++i) {
@@ -37,6 +37,7 @@ std::string ScriptTextToGbk(std::string_view script_text) {
         break;
     }
   }
+  if (dropped != nullptr) return platform::Utf8ToGbkTyped(utf8, dropped);
   return platform::Utf8ToGbk(utf8);
 }
 

@@ -11,8 +11,10 @@
 
 namespace driver {
 
-// A script text (UTF-8, escaped) as a GBK text.
-std::string ScriptTextToGbk(std::string_view script_text);
+// A script text (UTF-8, escaped) as a GBK text. Characters GBK cannot hold
+// become '?', or, when `dropped` is given (text a person types), are left
+// out and `dropped` tells whether any was.
+std::string ScriptTextToGbk(std::string_view script_text, bool* dropped = nullptr);
 
 // A GBK text in transcript form, in double quotes.
 std::string Quoted(std::string_view gbk);

@@ -9,8 +9,11 @@ namespace driver {
 // dump-db, password.
 void AddStoreVerbs(Driver& driver);
 // Window and unit actions (type, leave, click, page, combo, date, tick,
-// untick, select, sort, rightclick, menu, close) and their dumps (dump, dump-list,
-// dump-title, dump-focus). They act on the current form runtime.
+// untick, select, sort, doubleclick, rightclick, menu, close, key) and their
+// dumps (dump, dump-list, dump-title, dump-focus). They act on the current
+// form runtime. `key UNIT KEY` puts the focus in UNIT and presses Enter,
+// Escape, Tab or Shift+Tab there (forms/keyboard.h); `doubleclick LIST ROW`
+// selects the row and double-clicks it.
 //
 // The user's actions move the keyboard focus only where a script says so:
 // `type` and `click` leave it where it is, `leave` takes it from a unit (and

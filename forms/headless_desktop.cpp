@@ -16,6 +16,10 @@ const HeadlessDesktop::ShownPopup* HeadlessDesktop::popup() const {
   return &*popup_;
 }
 
+void HeadlessDesktop::KeepPopup() {
+  if (popup_ && popup_step_ + 1 == steps_) ++popup_step_;
+}
+
 void HeadlessDesktop::RunPosted() {
   while (!posted_.empty()) {
     auto task = std::move(posted_.front());

@@ -1,6 +1,7 @@
 // The desktop of a headless run: no views; the user's actions come from a
 // script, one step at a time, and a pop-up menu stays shown for the one
-// action after the one that showed it.
+// action after the one that showed it (actions that only prepare what comes
+// next do not count).
 #pragma once
 
 #include <deque>
@@ -43,6 +44,10 @@ class HeadlessDesktop : public Desktop {
   const ShownPopup* popup() const;
   // Runs the posted work now (between actions).
   void RunPosted();
+  // The action just run only prepared what comes next (an answer, the
+  // clock, the clipboard): a pop-up menu it found shown stays shown for the
+  // next action.
+  void KeepPopup();
 
  private:
   Step step_;

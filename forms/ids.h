@@ -83,6 +83,7 @@ constexpr int kSelectionChanged = 0;
 // List view.
 constexpr int kRowSelected = 0;
 constexpr int kCheckChanged = 1;
+constexpr int kDoubleClicked = 3;
 constexpr int kRightClicked = 5;
 }  // namespace event
 

@@ -146,6 +146,24 @@ class Builder {
 
     names_.clear();
     for (const Unit& unit : window.units) AddUnit(block, unit, 0);
+    if (!window.tab_order.empty() || window.escape_closes) {
+      settings.escape_closes = window.escape_closes ? 1 : 0;
+      for (const char* name : window.tab_order) {
+        const UnitRecord* unit = FindNamed(block, Gbk(name));
+        if (unit == nullptr || (unit->flags & unit_flag::kTabStop) == 0)
+          throw std::invalid_argument(std::string("tab order names no focusable unit: ") + name);
+        settings.tab_order.push_back(unit->id);
+      }
+      std::get<UnitRecord>(block.entries.front()).settings = EncodeWindow(settings);
+    }
+    for (const auto& [box, button] : window.enter_presses) {
+      auto* unit = const_cast<UnitRecord*>(FindNamed(block, Gbk(box)));
+      if (unit == nullptr || unit->type != unit_type::kEditBox)
+        throw std::invalid_argument(std::string("Enter is given to no edit box: ") + box);
+      EditBoxSettings edit = *DecodeEditBox(unit->settings);
+      edit.enter_presses = Gbk(button);
+      unit->settings = EncodeEditBox(edit);
+    }
     for (const Menu& menu : window.menus) {
       MenuItemRecord title;
       title.id = MakeId(id_kind::kMenuItem, TakeSerial());
@@ -252,7 +270,15 @@ class Builder {
     return EntryId(block.entries[index]);
   }
 
-  // A grid must name a data source of its window, a data source a provider.
+  static const UnitRecord* FindNamed(const WindowBlock& block, const Text& name) {
+    for (const TableEntry& entry : block.entries)
+      if (const auto* unit = std::get_if<UnitRecord>(&entry); unit != nullptr && unit->name == name)
+        return unit;
+    return nullptr;
+  }
+
+  // A grid must name a data source of its window, a data source a provider,
+  // and Enter in an edit box a button.
   void CheckLinks(const WindowBlock& block) {
     std::map<Text, std::uint32_t> types;
     for (const TableEntry& entry : block.entries)
@@ -263,6 +289,13 @@ class Builder {
       std::uint32_t wanted = unit->type == unit_type::kGrid      ? unit_type::kDataSrc
                              : unit->type == unit_type::kDataSrc ? unit_type::kNProvider
                                                                  : 0;
+      if (unit->type == unit_type::kEditBox) {
+        Text target = DecodeEditBox(unit->settings)->enter_presses;
+        auto it = types.find(target);
+        if (!target.empty() && (it == types.end() || it->second != unit_type::kButton))
+          throw std::invalid_argument("Enter presses no button: " +
+                                      platform::GbkToUtf8(unit->name));
+      }
       if (wanted == 0) continue;
       auto it = types.find(DecodeLink(unit->settings)->linked_unit);
       if (it == types.end() || it->second != wanted)

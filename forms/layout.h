@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/ids.h"
@@ -150,12 +151,19 @@ struct Window {
   Handler on_created = nullptr;
   std::vector<Unit> units;
   std::vector<Menu> menus;
+  // The keyboard: the units Tab visits first, in order (the others follow
+  // in source order); the button Enter presses in an edit box (edit box,
+  // button); whether Esc closes the window.
+  std::vector<const char*> tab_order;
+  std::vector<std::pair<const char*, const char*>> enter_presses;
+  bool escape_closes = false;
 };
 
 // Builds the template. Handler offsets index `handlers`. Throws
 // std::invalid_argument naming the fault when a handler is not in the table,
-// a name repeats in a window, a serial is used twice, or a grid or data
-// source names a unit the window lacks.
+// a name repeats in a window, a serial is used twice, a grid or data source
+// names a unit the window lacks, or a tab order or Enter names a unit the
+// window lacks (or one that takes no focus, or an Enter target no button).
 Template BuildTemplate(const std::vector<Window>& windows, std::span<const Handler> handlers);
 
 }  // namespace forms::layout

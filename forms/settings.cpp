@@ -42,6 +42,11 @@ Bytes EncodeWindow(const WindowSettings& s) {
     out.I32(field);
   out.Zeros(WindowSettings::kFixedSize - 7 * 4);
   out.Counted(s.caption);
+  if (s.escape_closes != 0 || !s.tab_order.empty()) {
+    out.I32(s.escape_closes);
+    out.U32(static_cast<std::uint32_t>(s.tab_order.size()));
+    for (std::uint32_t id : s.tab_order) out.U32(id);
+  }
   return out.Take();
 }
 
@@ -53,6 +58,12 @@ std::optional<WindowSettings> DecodeWindow(std::span<const std::uint8_t> bytes) 
     *field = in.I32();
   in.Skip(WindowSettings::kFixedSize - 7 * 4);
   s.caption = in.Counted();
+  if (in.ok() && !in.AtEnd()) {
+    s.escape_closes = in.I32();
+    s.tab_order.resize(ReadCount(in, 4));
+    for (std::uint32_t& id : s.tab_order) id = in.U32();
+    if (s.escape_closes == 0 && s.tab_order.empty()) in.Fail();  // written only when set
+  }
   return Finish(in, s);
 }
 
@@ -122,6 +133,7 @@ Bytes EncodeEditBox(const EditBoxSettings& s) {
   out.Counted(s.password_mask);
   out.I32(s.password);
   out.I32(s.max_length);
+  if (!s.enter_presses.empty()) out.Counted(s.enter_presses);
   return out.Take();
 }
 
@@ -141,6 +153,10 @@ std::optional<EditBoxSettings> DecodeEditBox(std::span<const std::uint8_t> bytes
   s.password_mask = in.Counted();
   s.password = in.I32();
   s.max_length = in.I32();
+  if (in.ok() && !in.AtEnd()) {
+    s.enter_presses = in.Counted();
+    if (s.enter_presses.empty()) in.Fail();  // written only when set
+  }
   if (s.input_mode < 0 || s.input_mode > 11 || s.max_length < 0) in.Fail();
   return Finish(in, s);
 }

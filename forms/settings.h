@@ -20,6 +20,8 @@ constexpr std::int32_t kSystemColour = -1;
 // Window: border (4) control box (4) minimise button (4) maximise button (4)
 //         background colour (4) icon (4) start position (4) reserved (64)
 //         caption (counted)
+//         then, only when either is set, the keyboard: escape closes (4)
+//         tab-order count (4) unit ids (4 each)
 struct WindowSettings {
   static constexpr std::size_t kFixedSize = 92;
   std::int32_t border = 1;  // 0 none, 1 fixed, 2 sizable
@@ -30,6 +32,10 @@ struct WindowSettings {
   std::int32_t icon = 0;            // 0 none, 1 the program's icon
   std::int32_t start_position = 0;  // 0 at the stored position
   Text caption;
+  // Esc closes the window as its close box does.
+  std::int32_t escape_closes = 0;
+  // The units Tab visits first, in this order (forms/keyboard.h).
+  std::vector<std::uint32_t> tab_order;
   friend bool operator==(const WindowSettings&, const WindowSettings&) = default;
 };
 
@@ -61,6 +67,7 @@ constexpr std::size_t kGroupBoxFixedSize = 20;
 //           reserved (8) multi-line (4) scroll bars (4) reserved (4)
 //           input mode (4) password mask (counted) password (4)
 //           maximum length (4)
+//           then, only when set, the button Enter presses (counted name)
 // An empty settings block means every default.
 struct EditBoxSettings {
   std::int32_t border = 1;
@@ -72,6 +79,9 @@ struct EditBoxSettings {
   Text password_mask = "*";
   std::int32_t password = 0;
   std::int32_t max_length = 0;  // 0 = no limit
+  // The name of the button of the same window that Enter in the box presses
+  // (empty: none; a multi-line box takes Enter as a line break).
+  Text enter_presses;
   friend bool operator==(const EditBoxSettings&, const EditBoxSettings&) = default;
 };
 

@@ -195,6 +195,10 @@ bool WindowIsConsistent(const WindowBlock& window) {
     if (!unit.name.empty() && !names.insert(unit.name).second) return false;
     units[id] = &unit;
   }
+  // The tab order names units of this window.
+  if (auto settings = DecodeWindow(own->settings))
+    for (std::uint32_t id : settings->tab_order)
+      if (units.count(id) == 0 || id == own->id) return false;
   for (const auto& [id, unit] : units) {
     if (unit->container != 0) {
       auto it = units.find(unit->container);

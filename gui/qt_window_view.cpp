@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 
 #include "forms/form_runtime.h"
 #include "forms/grown_layout.h"
+#include "forms/keyboard.h"
 #include "forms/units/choosers.h"
 #include "forms/units/edit_box.h"
 #include "forms/units/list_view.h"
@@ -34,24 +36,32 @@
 #include "gui/qt_list_model.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
+#include "platform/services.h"
 #include "runtime/date_time.h"
 
 namespace gui {
 namespace {
 
-// The top-level window: its close box asks the runtime.
+// The top-level window: its close box asks the runtime; so does Esc when no
+// unit has the focus (a unit's Esc reaches the view's event filter first).
 class UnitWindow : public QMainWindow {
  public:
-  explicit UnitWindow(std::function<void()> on_close) : on_close_(std::move(on_close)) {}
+  UnitWindow(std::function<void()> on_close, std::function<void()> on_escape)
+      : on_close_(std::move(on_close)), on_escape_(std::move(on_escape)) {}
 
  protected:
   void closeEvent(QCloseEvent* event) override {
     event->ignore();
     if (isEnabled()) on_close_();
   }
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape && isEnabled()) return on_escape_();
+    QMainWindow::keyPressEvent(event);
+  }
 
  private:
   std::function<void()> on_close_;
+  std::function<void()> on_escape_;
 };
 
 // A tab: the strip of page captions over a framed panel; the page units are
@@ -62,6 +72,9 @@ class TabWidget : public QWidget {
     panel_ = new QFrame(this);
     panel_->setFrameShape(QFrame::StyledPanel);
     bar_ = new QTabBar(this);
+    // The strip takes no focus, as the tab unit takes none: Tab goes from
+    // box to box of the page.
+    bar_->setFocusPolicy(Qt::NoFocus);
     bar_->setDrawBase(false);
     bar_->setExpanding(false);
     for (const forms::Text& caption : tab.page_captions())
@@ -125,9 +138,14 @@ QtWindowView::QtWindowView(forms::Window& window, QtDesktop& desktop)
     : window_(window), desktop_(desktop) {
   forms::FormRuntime* runtime = &window.runtime();
   std::uint64_t instance = window.instance();
-  main_ = new UnitWindow([runtime, instance] {
-    if (forms::Window* open = runtime->FindInstance(instance)) runtime->UserClose(*open);
-  });
+  main_ = new UnitWindow(
+      [runtime, instance] {
+        if (forms::Window* open = runtime->FindInstance(instance)) runtime->UserClose(*open);
+      },
+      [runtime, instance] {
+        if (forms::Window* open = runtime->FindInstance(instance))
+          forms::PressKey(*runtime, open->own_unit(), forms::Key::kEscape);
+      });
   main_->setAttribute(Qt::WA_DeleteOnClose, false);
   client_ = new QWidget(main_);
   main_->setCentralWidget(client_);
@@ -158,6 +176,15 @@ QtWindowView::QtWindowView(forms::Window& window, QtDesktop& desktop)
   // panel stays under its pages.
   for (const auto& unit : window.units())
     if (QWidget* widget = WidgetOf(*unit)) widget->raise();
+  // Tab visits the units in the window's tab order (Qt skips the hidden and
+  // disabled ones, as the model does).
+  QWidget* previous = nullptr;
+  for (forms::Unit* unit : forms::TabOrder(window)) {
+    QWidget* widget = WidgetOf(*unit);
+    if (widget == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
 
   int right = 0, bottom = 0;
   for (const auto& unit : window.units())
@@ -238,15 +265,18 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
       edit->setVerticalScrollBarPolicy(box->settings().scroll_bars == 2 ? Qt::ScrollBarAlwaysOn
                                                                         : Qt::ScrollBarAsNeeded);
       edit->setReadOnly(box->read_only());
+      // Tab moves on to the next box; a tab character would go onto the
+      // printed receipt.
+      edit->setTabChangesFocus(true);
       connect(edit, &QPlainTextEdit::textChanged, this, [this, box, edit] {
-        if (!mirroring_) box->Type(platform::FromQString(edit->toPlainText()));
+        if (!mirroring_) TypeInto(*box, edit->toPlainText());
       });
       widget = edit;
     } else {
       auto* edit = new QLineEdit(parent);
       edit->setReadOnly(box->read_only());
       connect(edit, &QLineEdit::textEdited, this,
-              [box](const QString& text) { box->Type(platform::FromQString(text)); });
+              [this, box](const QString& text) { TypeInto(*box, text); });
       widget = edit;
     }
     ApplyColours(widget, box->settings().text_colour, box->settings().background);
@@ -295,6 +325,8 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list instead of walking its cells.
+    table->setTabKeyNavigation(false);
     table->setWordWrap(false);
     table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     table->verticalHeader()->hide();
@@ -320,6 +352,12 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
       int row = table->indexAt(at).row();
       if (row >= 0) list->Select(row);
       if (!alive.expired()) list->RightClick();
+    });
+    connect(table, &QTableView::doubleClicked, this, [list](const QModelIndex& index) {
+      if (!index.isValid()) return;
+      std::weak_ptr<const bool> alive = list->alive();
+      list->Select(index.row());
+      if (!alive.expired()) list->DoubleClick();
     });
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this, list](const QModelIndex& current) {
@@ -581,10 +619,35 @@ void QtWindowView::Activate() {
   main_->activateWindow();
 }
 
+void QtWindowView::TypeInto(forms::EditBox& box, const QString& text) {
+  bool dropped = false;
+  box.Type(platform::FromQStringTyped(text, &dropped));
+  // The box shows what it kept; the status line says why the rest went.
+  if (dropped) platform::Current().dialogs->ShowStatus(platform::LeftOutCharactersNote());
+}
+
+bool QtWindowView::KeyPressed(forms::Unit& unit, const QKeyEvent& key) {
+  forms::FormRuntime& runtime = window_.runtime();
+  bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+  if (enter && forms::EnterButton(unit) != nullptr) {
+    forms::PressKey(runtime, unit, forms::Key::kEnter);
+    return true;
+  }
+  if (key.key() == Qt::Key_Escape && window_.own_unit().settings().escape_closes != 0) {
+    forms::PressKey(runtime, unit, forms::Key::kEscape);
+    return true;
+  }
+  return false;
+}
+
 bool QtWindowView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     Regrow();
     return false;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    forms::Unit* unit = UnitOf(watched);
+    return unit != nullptr && KeyPressed(*unit, *static_cast<QKeyEvent*>(event));
   }
   if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut) return false;
   forms::Unit* unit = UnitOf(watched);

@@ -12,8 +12,13 @@
 #include "forms/view.h"
 #include "forms/window.h"
 
+class QKeyEvent;
 class QTabBar;
 class QTableView;
+
+namespace forms {
+class EditBox;
+}
 
 namespace gui {
 
@@ -54,6 +59,11 @@ class QtWindowView : public QObject, public forms::WindowView {
   void ShowSortOrder(const forms::Unit& unit);
   void RestorePlacement(const forms::WindowPlacement& placement);
   forms::Unit* UnitOf(QObject* widget) const;
+  // What the user typed into an edit box, as GBK: characters GBK cannot
+  // hold are refused.
+  void TypeInto(forms::EditBox& box, const QString& text);
+  // Enter and Esc as the window's keyboard says; true when taken.
+  bool KeyPressed(forms::Unit& unit, const QKeyEvent& key);
 
   forms::Window& window_;
   QtDesktop& desktop_;

@@ -176,6 +176,36 @@ std::string Utf8ToGbk(std::string_view utf8) {
   return Convert("CP936", "UTF-8", utf8, [](std::string& out, unsigned char) { out += '?'; });
 }
 
+std::string Utf8ToGbkTyped(std::string_view utf8, bool* dropped) {
+  bool any = false;
+  // The bytes of a character that does not convert fail one by one: each is
+  // left out, so the whole character is.
+  std::string gbk =
+      Convert("CP936", "UTF-8", utf8, [&any](std::string&, unsigned char) { any = true; });
+  if (dropped != nullptr) *dropped = any;
+  return gbk;
+}
+
+const std::string& LeftOutCharactersNote() {
+  return "输入中有无法保存的字符（如表情、韩文、泰文），已略去"_gbk;
+}
+
+std::string WithCrLfLineEnds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (text[i] == '\n') {
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::string GbkToUtf8(std::string_view gbk, bool escape_invalid) {
   std::string out;
   out.reserve(gbk.size() * 3 / 2 + 4);

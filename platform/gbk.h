@@ -54,6 +54,18 @@ bool EqualIgnoreCase(std::string_view a, std::string_view b);
 // UTF-8 to GBK. Characters GBK cannot hold become '?'.
 std::string Utf8ToGbk(std::string_view utf8);
 
+// UTF-8 to GBK for what a person types: characters GBK cannot hold (emoji,
+// Korean, Thai ...) are left out instead of becoming '?'. `dropped`, when
+// given, tells whether any was left out.
+std::string Utf8ToGbkTyped(std::string_view utf8, bool* dropped);
+
+// What the status line says when typed characters were left out (GBK).
+const std::string& LeftOutCharactersNote();
+
+// Every line end of a text (CR LF, a lone LF or a lone CR) as CR LF: texts
+// that come from outside, as the clipboard's, end their lines the desk's way.
+std::string WithCrLfLineEnds(std::string_view text);
+
 // GBK to UTF-8, character by character as GbkCharAt sees them. Bytes that
 // are not valid GBK are written as the four characters "\xNN" (lower-case
 // hex) when `escape_invalid` is set, else as U+FFFD.

@@ -61,8 +61,9 @@ class UserDialogs {
   // Asks for a data file's password. nullopt when the user refuses.
   virtual std::optional<std::string> AskPassword(std::string_view prompt,
                                                  std::string_view caption) = 0;
-  // Asks the desktop to open a web address in the user's browser.
-  virtual void OpenWebPage(std::string_view address) = 0;
+  // Asks the desktop to open a web address in the user's browser. False
+  // when no browser could be started for it.
+  virtual bool OpenWebPage(std::string_view address) = 0;
   // Writes `gbk` into the main window's status line, where it stays until the
   // next status text: the word after an action that changes nothing visible.
   virtual void ShowStatus(std::string_view gbk) = 0;

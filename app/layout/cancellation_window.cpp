@@ -36,6 +36,10 @@ Window CancellationWindow() {
       Label("订金标签", "标签", {56, 176, 56, 24}),
       Label("标签5", "订金：", {10, 178, 40, 24}),
   };
+  // The reason, the refund, then 确认; the goods link last.
+  window.tab_order = {"编辑框1", "编辑框2", "按钮2", "按钮1"};
+  window.enter_presses = {{"编辑框2", "按钮2"}};
+  window.escape_closes = true;
   return window;
 }
 

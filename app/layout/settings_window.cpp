@@ -23,6 +23,9 @@ Window SettingsWindow() {
             "生效！",
             {19, 144, 192, 40}),
   };
+  window.tab_order = {"店名编辑框", "查询号码编辑框", "修改店名"};
+  window.enter_presses = {{"店名编辑框", "修改店名"}, {"查询号码编辑框", "修改店名"}};
+  window.escape_closes = true;
   return window;
 }
 

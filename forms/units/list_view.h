@@ -73,6 +73,8 @@ class ListView : public Unit {
   bool SortBy(int column);
   // The user clicks the list with the right mouse button.
   void RightClick() { Raise(event::kRightClicked); }
+  // The user double-clicks the list (on its selected row).
+  void DoubleClick() { Raise(event::kDoubleClicked); }
 
  protected:
   int PropertyCount() const override { return 40; }

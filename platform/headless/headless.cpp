@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "platform/gbk.h"
+
 namespace platform {
 
 LocalTime SystemClock::Now() {
@@ -10,6 +12,11 @@ LocalTime SystemClock::Now() {
   localtime_r(&now, &parts);
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
           parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+std::optional<std::string> MemoryClipboard::GetText() {
+  if (!text_) return std::nullopt;
+  return WithCrLfLineEnds(*text_);
 }
 
 bool MemoryClipboard::SetText(std::string_view gbk) {
@@ -71,9 +78,10 @@ std::optional<std::string> ScriptedDialogs::AskPassword(std::string_view prompt,
   return password;
 }
 
-void ScriptedDialogs::OpenWebPage(std::string_view address) {
+bool ScriptedDialogs::OpenWebPage(std::string_view address) {
   opened_.emplace_back(address);
   if (open_observer_) open_observer_(opened_.back());
+  return true;
 }
 
 void ScriptedDialogs::ShowStatus(std::string_view gbk) {

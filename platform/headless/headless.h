@@ -30,11 +30,12 @@ class FixedClock : public Clock {
 };
 
 // A clipboard held in memory. The observer, if set, hears of every text the
-// program puts there (not of what another program puts).
+// program puts there (not of what another program puts). Its text reaches
+// the program with CR LF line ends, as the desktop's clipboard's does.
 class MemoryClipboard : public Clipboard {
  public:
   using Observer = std::function<void(const std::string&)>;
-  std::optional<std::string> GetText() override { return text_; }
+  std::optional<std::string> GetText() override;
   bool SetText(std::string_view gbk) override;
   // What another program puts there.
   void Put(std::optional<std::string> text) { text_ = std::move(text); }
@@ -90,7 +91,8 @@ class ScriptedDialogs : public UserDialogs {
   void ShowRuntimeError(std::string_view text) override;
   std::optional<std::string> AskPassword(std::string_view prompt,
                                          std::string_view caption) override;
-  void OpenWebPage(std::string_view address) override;
+  // Always succeeds: the address is kept and passed to the observer.
+  bool OpenWebPage(std::string_view address) override;
   void ShowStatus(std::string_view gbk) override;
   int CursorX() override { return cursor_x_; }
   int CursorY() override { return cursor_y_; }

@@ -13,7 +13,8 @@ std::optional<std::string> QtClipboard::GetText() {
   if (clipboard == nullptr) return std::nullopt;
   const QMimeData* data = clipboard->mimeData();
   if (data == nullptr || !data->hasText()) return std::nullopt;
-  return Utf8ToGbk(data->text().toStdString());
+  // Browsers outside Windows end copied lines in LF alone.
+  return WithCrLfLineEnds(Utf8ToGbk(data->text().toStdString()));
 }
 
 bool QtClipboard::SetText(std::string_view gbk) {

@@ -95,8 +95,8 @@ std::optional<std::string> QtDialogs::AskPassword(std::string_view prompt,
   return FromQString(password);
 }
 
-void QtDialogs::OpenWebPage(std::string_view address) {
-  QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)));
+bool QtDialogs::OpenWebPage(std::string_view address) {
+  return QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)));
 }
 
 void QtDialogs::ShowStatus(std::string_view gbk) {

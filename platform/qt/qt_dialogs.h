@@ -17,7 +17,7 @@ class QtDialogs : public UserDialogs {
   void ShowRuntimeError(std::string_view text) override;
   std::optional<std::string> AskPassword(std::string_view prompt,
                                          std::string_view caption) override;
-  void OpenWebPage(std::string_view address) override;
+  bool OpenWebPage(std::string_view address) override;
   // Shown in the status bar of the window marked with kStatusLineProperty.
   void ShowStatus(std::string_view gbk) override;
   int CursorX() override;

@@ -19,4 +19,10 @@ inline QString ToQString(std::string_view gbk) {
 // What a widget holds, as GBK.
 inline std::string FromQString(const QString& text) { return Utf8ToGbk(text.toStdString()); }
 
+// What a person typed or pasted into a widget, as GBK: characters GBK cannot
+// hold are left out, and `dropped` tells whether any was.
+inline std::string FromQStringTyped(const QString& text, bool* dropped) {
+  return Utf8ToGbkTyped(text.toStdString(), dropped);
+}
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/keyboard.h"
 #include "forms/template_io.h"
 #include "forms/units/edit_box.h"
 #include "forms/units/list_view.h"
@@ -270,6 +271,56 @@ TEST(TemplateDeathTest, DamagedSegmentOrBindingEndsInTheErrorReport) {
         FormRuntime::FromSegment(segment, handlers, desktop);
       },
       "载入窗口模板数据段出错!");
+}
+
+TEST(Keyboard, TabFollowsTheTabOrderAndPassesByWhatTakesNoFocus) {
+  Harness harness;
+  FormRuntime& forms = harness.forms();
+  forms.LoadWindow(kMain, 0, false);
+  auto name = [](const Unit* unit) {
+    return unit == nullptr ? std::string("none") : platform::GbkToUtf8(unit->name());
+  };
+  Strings order;
+  for (const Unit* unit : TabOrder(*forms.FindWindow(kMain))) order.push_back(name(unit));
+  EXPECT_EQ(order, (Strings{"小数", "单行", "按钮", "多行", "整数", "列表", "无"}));
+  struct Step {
+    const char* from;
+    Key key;
+    const char* to;
+  };
+  const Step steps[] = {
+      {"小数", Key::kTab, "单行"},
+      {"单行", Key::kShiftTab, "小数"},
+      {"小数", Key::kShiftTab, "无"},  // round the start
+      {"无", Key::kTab, "小数"},       // round the end
+  };
+  for (const Step& step : steps) {
+    PressKey(forms, harness.UnitNamed(kMain, step.from), step.key);
+    EXPECT_EQ(name(forms.focus()), step.to) << step.from;
+  }
+  // A disabled unit, and one of a page not shown, are passed by.
+  harness.UnitNamed(kMain, "多行").WriteProperty(property::kDisabled, Value::Bool(true));
+  forms.WriteProperty(harness.Ref(kMain, "页"), property::kCurrentPage, Value::Int(1));
+  PressKey(forms, harness.UnitNamed(kMain, "单行"), Key::kTab);
+  EXPECT_EQ(name(forms.focus()), "整数");
+}
+
+TEST(Keyboard, EnterPressesTheBoxsButtonAndEscapeClosesOnlyAWindowThatSaysSo) {
+  Harness harness;
+  FormRuntime& forms = harness.forms();
+  forms.LoadWindow(kMain, 0, false);
+  Log().clear();
+  PressKey(forms, harness.UnitNamed(kMain, "小数"), Key::kEnter);
+  PressKey(forms, harness.UnitNamed(kMain, "单行"), Key::kEnter);
+  EXPECT_EQ(Log(), Strings{"按钮"}) << "a box without an Enter button presses nothing";
+  harness.UnitNamed(kMain, "按钮").WriteProperty(property::kDisabled, Value::Bool(true));
+  PressKey(forms, harness.UnitNamed(kMain, "小数"), Key::kEnter);
+  EXPECT_EQ(Log(), Strings{"按钮"}) << "a disabled button is not pressed";
+  PressKey(forms, harness.UnitNamed(kMain, "单行"), Key::kEscape);
+  EXPECT_NE(forms.FindWindow(kMain), nullptr);
+  forms.LoadWindow(kDialog, kMain, false);
+  PressKey(forms, harness.UnitNamed(kDialog, "迟关"), Key::kEscape);
+  EXPECT_EQ(forms.FindWindow(kDialog), nullptr);
 }
 
 }  // namespace

@@ -68,12 +68,15 @@ std::vector<layout::Window> TestWindows() {
       layout::Button("无", "无", {0, 260, 40, 20}).On(event::kClicked, nullptr),
   };
   main.menus = {layout::PopupMenu("弹出", {{"甲", &MenuA}, {"乙", &MenuB}})};
+  main.tab_order = {"小数", "单行", "按钮"};
+  main.enter_presses = {{"小数", "按钮"}};
   layout::Window dialog;
   dialog.serial = 0x200;
   dialog.caption = "对话";
   dialog.rect = {0, 0, 200, 100};
   dialog.units = {layout::Button("关", "关", {0, 0, 40, 20}).OnClicked(&CloseAtOnce),
                   layout::Button("迟关", "迟关", {50, 0, 40, 20}).OnClicked(&ClosePosted)};
+  dialog.escape_closes = true;
   return {main, dialog};
 }
 

@@ -26,8 +26,9 @@ constexpr std::uint32_t kDialog = MakeId(id_kind::kWindow, 0x201);
 // (multi-line), 整数 (mode 7), 小数 (mode 10); a tab 页 with page 一 holding
 // button 按钮 and page 二 holding group box 框 with label 标签; a list 列表
 // with check boxes; a pop-up menu 弹出 with items 甲 and 乙; a button 无 bound
-// to -1. Dialog "对话": buttons 关 (closes the dialog at once) and 迟关
-// (posts the close).
+// to -1. Tab visits 小数, 单行 and 按钮 first; Enter in 小数 presses 按钮.
+// Dialog "对话": buttons 关 (closes the dialog at once) and 迟关 (posts the
+// close); Esc closes it.
 std::vector<layout::Window> TestWindows();
 std::vector<layout::Handler> TestHandlers();
 

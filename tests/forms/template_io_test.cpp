@@ -105,6 +105,12 @@ TEST(TemplateSegment, InconsistentTemplatesAreRefused) {
          auto& entries = t.windows[0].entries;
          std::swap(entries[entries.size() - 1], entries[entries.size() - 2]);
        }},
+      {"tab order naming no unit of the window",
+       [](Template& t) {
+         WindowSettings s = *DecodeWindow(t.windows[0].own_unit().settings);
+         s.tab_order = {0x16019999};
+         std::get<UnitRecord>(t.windows[0].entries[0]).settings = EncodeWindow(s);
+       }},
       {"window's own unit not first",
        [](Template& t) { std::swap(t.windows[0].entries[0], t.windows[0].entries[1]); }},
       {"containers in a cycle",
