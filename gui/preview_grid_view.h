@@ -1,4 +1,5 @@
-// The grid unit on screen: the whole table drawn as it prints, over faint
+// The grid unit on screen: the whole table drawn as it prints, its columns
+// sharing the grid's width, over faint
 // guide lines that show where the cells are, with scroll bars when the table
 // is larger than the grid.
 #pragma once
@@ -29,6 +30,8 @@ class GridView : public QAbstractScrollArea {
 
  private:
   double PixelsPerTenth() const;
+  // The width the table is drawn across, tenths of a millimetre.
+  int DrawWidth() const;
   void UpdateScrollBars();
 
   const report::Table* table_ = nullptr;

@@ -1,5 +1,6 @@
 #include "gui/qt_window_view.h"
 
+#include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -229,6 +231,9 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
   } else if (auto* picker = dynamic_cast<forms::DatePicker*>(&unit)) {
     auto* date = new QDateEdit(parent);
     date->setCalendarPopup(true);
+    // The calendar speaks Chinese whatever the system's language is.
+    date->setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    date->calendarWidget()->setLocale(date->locale());
     date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     connect(date, &QDateEdit::dateChanged, this, [this, picker](const QDate& day) {
       if (mirroring_) return;
