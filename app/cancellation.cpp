@@ -55,10 +55,12 @@ void CloseCancellationWindow() {
 void OpenCancellationWindow() {
   ListRows list("查询超级列表框1");
   const int row = list.Selected();
-  if (row < 0 || static_cast<std::size_t>(row) >= QueryRows.size()) return;
+  // The blank and totals rows of a date query show no record.
+  const std::int32_t record = QueryRows.RecordOf(row);
+  if (row < 0 || record <= 0) return;
   if (Ask("你确认删除选中订单的信息吗？"_gbk, box::kYesNo, "确认删除"_gbk) != box::kYes) return;
   store::SelectDatabase("流水账"_gbk);
-  store::GoTo(QueryRows[static_cast<std::size_t>(row)]);
+  store::GoTo(record);
   // Modeless: the main window stays usable. A window already open comes to
   // the front and takes the newly chosen order.
   forms::FormRuntime* forms = forms::FormRuntime::Current();

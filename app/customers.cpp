@@ -76,7 +76,6 @@ void FindCustomer() {
   if (!store::IsPastEnd()) {
     if (name.empty() && ReadText(Main("查找联系编辑框")).empty()) {
       ListRows(kCustomerList).Clear();
-      CustomerRows.clear();
       Ask("请完整输入需要查找的信息"_gbk);
       return;
     }
@@ -92,10 +91,11 @@ void CustomerListRightClicked() {
 
 void DeleteCustomer() {
   const int row = SelectedCustomer();
-  if (row < 0 || static_cast<std::size_t>(row) >= CustomerRows.size()) return;
+  const std::int32_t record = CustomerRows.RecordOf(row);
+  if (row < 0 || record <= 0) return;
   if (Ask("你确认删除选中客户的信息吗？"_gbk, box::kYesNo, "确认删除"_gbk) != box::kYes) return;
   store::SelectDatabase("客户库"_gbk);
-  store::GoTo(CustomerRows[static_cast<std::size_t>(row)]);
+  store::GoTo(record);
   const runtime::Text customer = ListRows(kCustomerList).Cell(row, 0);
   const runtime::Text what = "删除客户“"_gbk + customer + "”"_gbk;
   bool deleted = false;

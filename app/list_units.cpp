@@ -65,8 +65,21 @@ void ListRows::Append(std::vector<runtime::Text> cells) {
     list_->SetCellText(row, static_cast<int>(column), std::move(cells[column]));
 }
 
-void ListRows::AppendAll(std::vector<std::vector<runtime::Text>> rows) {
-  if (list_ != nullptr) list_->AppendRows(std::move(rows), kUnticked);
+void ListRows::AppendAll(std::vector<std::vector<runtime::Text>> rows,
+                         const std::vector<std::int32_t>& records) {
+  if (list_ != nullptr)
+    list_->AppendRows(std::move(rows), kUnticked,
+                      std::vector<std::int64_t>(records.begin(), records.end()));
+}
+
+void ListRows::AppendKeptAtEnd(std::vector<runtime::Text> cells) {
+  if (list_ == nullptr) return;
+  Append(std::move(cells));
+  list_->KeepAtEnd(list_->row_count() - 1);
+}
+
+std::int32_t ListRows::Record(int row) const {
+  return list_ == nullptr ? 0 : static_cast<std::int32_t>(list_->Data(row));
 }
 
 runtime::Text ListRows::Cell(int row, int column) const {

@@ -3,6 +3,7 @@
 // the pop-up menus shown over them.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -25,7 +26,15 @@ class ListRows {
   // Adds a row at the end, unticked, with one text per column.
   void Append(std::vector<runtime::Text> cells);
   // Adds rows at the end, unticked, in one go: the list view is told once.
-  void AppendAll(std::vector<std::vector<runtime::Text>> rows);
+  // Row i carries record number `records[i]`. A list the person has sorted
+  // puts them in that order.
+  void AppendAll(std::vector<std::vector<runtime::Text>> rows,
+                 const std::vector<std::int32_t>& records = {});
+  // Adds a row at the end that stays below the others when the list is
+  // sorted, and shows no record (a totals row).
+  void AppendKeptAtEnd(std::vector<runtime::Text> cells);
+  // The record number carried by the row; 0 when it carries none.
+  std::int32_t Record(int row) const;
   // The cell's text; empty for a row or column that does not exist.
   runtime::Text Cell(int row, int column) const;
   bool Ticked(int row) const;

@@ -47,10 +47,11 @@ struct DateTotals {
     refunds += ledger::NumberField(ledger::kRefund);
   }
 
-  // A blank row, then the totals row. Neither has an entry in QueryRows; the
-  // empty order-number cell keeps the right-click menu away from them.
+  // A blank row, then the totals row. Neither shows a record, both stay at
+  // the bottom when the list is sorted; the empty order-number cell keeps
+  // the right-click menu away from them.
   void AppendRows(ListRows& list) const {
-    list.Append(std::vector<Text>(kColumns));
+    list.AppendKeptAtEnd(std::vector<Text>(kColumns));
     std::vector<Text> row = {"合计"_gbk,     {},
                              "商品总数"_gbk, Amount(quantity),
                              "商品总价"_gbk, Amount(goods),
@@ -58,7 +59,7 @@ struct DateTotals {
                              "实收订金"_gbk, Amount(paid - refunds),
                              "退款"_gbk,     Amount(refunds)};
     row.resize(kColumns);
-    list.Append(std::move(row));
+    list.AppendKeptAtEnd(std::move(row));
   }
 };
 

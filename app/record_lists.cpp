@@ -18,18 +18,24 @@ using platform::operator""_gbk;
 using runtime::Text;
 using runtime::Value;
 
-RowMap ArrivalRows;
-RowMap PickupRows;
-RowMap AfterSalesRows;
-RowMap CustomerRows;
-RowMap QueryRows;
+const RowMap ArrivalRows("到货超级列表框");
+const RowMap PickupRows("提货超级列表框");
+const RowMap AfterSalesRows("售后超级列表框");
+const RowMap CustomerRows("客户超级列表框");
+const RowMap QueryRows("查询超级列表框1");
 Text LastQueryKind;
 
-void ResetRecordLists() {
-  for (RowMap* map : {&ArrivalRows, &PickupRows, &AfterSalesRows, &CustomerRows, &QueryRows})
-    RowMap().swap(*map);
-  Text().swap(LastQueryKind);
+std::int32_t RowMap::RecordOf(int row) const { return ListRows(list_).Record(row); }
+
+std::vector<std::int32_t> RowMap::Records() const {
+  const ListRows list(list_);
+  std::vector<std::int32_t> records;
+  records.reserve(static_cast<std::size_t>(list.Count()));
+  for (int row = 0; row < list.Count(); ++row) records.push_back(list.Record(row));
+  return records;
 }
+
+void ResetRecordLists() { Text().swap(LastQueryKind); }
 
 bool DateRange::Contains(double date_time) const {
   const double day = runtime::LinearDays(date_time);
@@ -344,16 +350,17 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   const bool selected = store::SelectDatabase(platform::Utf8ToGbk(table_row.alias));
   store::GoFirst();
   list.Clear();
-  if (table_row.rows != nullptr) table_row.rows->clear();
 
-  // The rows reach the list view together once the walk is done.
+  // The rows reach the list view together once the walk is done, each with
+  // the number of its record.
   std::vector<std::vector<Text>> rows_made;
+  std::vector<std::int32_t> records;
   // Set when the walk or a read was refused part-way (another desk appending or
   // writing at that moment): the list then lacks records, which the
   // assistant must be told rather than shown "nothing found".
   store::ErrorNumber unread = store::error::kOk;
   auto add_row = [&] {
-    if (table_row.rows != nullptr) table_row.rows->push_back(store::GetRecordNumber());
+    records.push_back(store::GetRecordNumber());
     std::vector<Text> cells;
     cells.reserve(table_row.columns.size());
     for (const ListColumn& column : table_row.columns) {
@@ -409,7 +416,7 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     }
   }
 
-  list.AppendAll(std::move(rows_made));
+  list.AppendAll(std::move(rows_made), records);
   const int rows = list.Count();
   for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
   if (unread != store::error::kOk)
@@ -426,8 +433,9 @@ bool ForEachTickedRow(std::string_view list_name, const RowMap& rows,
   ListRows list(list_name);
   const int count = list.Count();
   for (int row = 0; row < count; ++row) {
-    if (!list.Ticked(row) || static_cast<std::size_t>(row) >= rows.size()) continue;
-    store::GoTo(rows[static_cast<std::size_t>(row)]);
+    const std::int32_t record = rows.RecordOf(row);
+    if (!list.Ticked(row) || record <= 0) continue;
+    store::GoTo(record);
     if (!action(row)) return false;
   }
   return true;

@@ -20,21 +20,38 @@ namespace desk {
 // Every ledger list shows the order number in this column.
 constexpr int kOrderNumberColumn = 1;
 
-// Row i of a list shows the record whose 1-based record number is entry i.
-// After every fill a map has exactly as many entries as its list has rows.
-using RowMap = std::vector<std::int32_t>;
+// Row i of a list shows the record whose 1-based record number the map gives
+// for row i. The numbers travel with their rows inside the list view (each
+// row's data word), so a map follows every sort of its list and always has
+// exactly as many entries as the list has rows; a row that shows no record
+// (the totals rows of a date query) maps to 0. A fill replaces the map with
+// its rows.
+class RowMap {
+ public:
+  explicit constexpr RowMap(std::string_view list) : list_(list) {}
 
-extern RowMap ArrivalRows;     // 到货超级列表框, ledger
-extern RowMap PickupRows;      // 提货超级列表框, ledger
-extern RowMap AfterSalesRows;  // 售后超级列表框, ledger
-extern RowMap CustomerRows;    // 客户超级列表框, customer book
-extern RowMap QueryRows;       // 查询超级列表框1, ledger
+  std::string_view list() const { return list_; }
+  // The record shown in `row`; 0 for a row that shows none or does not exist.
+  std::int32_t RecordOf(int row) const;
+  // Every row's record number, in row order.
+  std::vector<std::int32_t> Records() const;
+
+ private:
+  std::string_view list_;  // UTF-8 layout name of the list view
+};
+
+extern const RowMap ArrivalRows;     // 到货超级列表框, ledger
+extern const RowMap PickupRows;      // 提货超级列表框, ledger
+extern const RowMap AfterSalesRows;  // 售后超级列表框, ledger
+extern const RowMap CustomerRows;    // 客户超级列表框, customer book
+extern const RowMap QueryRows;       // 查询超级列表框1, ledger
 
 // Which query last filled the query list ("订单号", "姓名" or "日期", GBK);
 // empty until the first query. The cancellation repeats that query.
 extern runtime::Text LastQueryKind;
 
-// Clears the row maps and LastQueryKind (the desk's exit routine, tests).
+// Clears LastQueryKind (the desk's exit routine, tests); the row maps go
+// with their lists.
 void ResetRecordLists();
 
 // How a column shows its field.
@@ -86,7 +103,7 @@ struct RecordList {
   FieldTest condition;
   std::optional<FieldTest> extra;
   std::span<const ListColumn> columns;
-  RowMap* rows = nullptr;                          // none for the fund lists
+  const RowMap* rows = nullptr;                    // none for the fund lists
   std::string_view empty_text;                     // empty: no message when nothing is found
   std::string_view empty_title;                    // empty: the message box's default title
   std::span<const std::string_view> action_units;  // enabled when rows were found
@@ -134,10 +151,11 @@ int FillRecordList(ListId id, const FillExtras& extras = {});
 runtime::Text DateCellText(const runtime::Value& date_time);
 
 // The batch pattern of the arrival, pickup and after-sales actions: selects
-// the ledger and walks the rows of `list` (UTF-8 layout name) once, in row
-// order; for each ticked row the cursor goes to its record from `rows` and
-// `action` runs with the row index. An action that returns false ends the
-// walk. Returns false when the walk was ended that way.
+// the ledger and walks the rows of `list` (UTF-8 layout name) once, in the
+// order the person sees them; for each ticked row that shows a record the
+// cursor goes to that record (from `rows`) and `action` runs with the row
+// index. An action that returns false ends the walk. Returns false when the
+// walk was ended that way.
 bool ForEachTickedRow(std::string_view list, const RowMap& rows,
                       const std::function<bool(int row)>& action);
 

@@ -10,6 +10,7 @@
 #include "app/handlers.h"
 #include "app/order_form.h"
 #include "app/run_values.h"
+#include "app/status_line.h"
 #include "platform/gbk.h"
 #include "report/bindings.h"
 #include "runtime/convert.h"
@@ -59,6 +60,12 @@ bool CountPrint(std::int32_t record) {
     return false;
   }
   return true;
+}
+
+// "小票已打印，这是第 N 次打印" for the report record just counted (current).
+runtime::Text PrintedStatus(const runtime::Text& what) {
+  return what + "已打印，这是第 "_gbk + runtime::ToText(store::ReadField(kPrintCountField)) +
+         " 次打印"_gbk;
 }
 
 // Prints `grid` (with the job name `job`, or the default one when empty).
@@ -124,7 +131,8 @@ void PreviewReceipt() { PreviewGrid(kReceiptGrid, kOrderNumber); }
 void PrintReceipt() {
   if (!Receipt.saved_report_record) return;
   if (!PrintGrid(kReceiptGrid, "代购订单"_gbk)) return;
-  CountPrint(*Receipt.saved_report_record);
+  if (!CountPrint(*Receipt.saved_report_record)) return;
+  ShowStatus(PrintedStatus("小票"_gbk));
 }
 
 void QueryReport() {
@@ -160,6 +168,7 @@ void PrintReport() {
   if (!PrintGrid(kReportGrid, {})) return;
   if (!CountPrint(ReportRecordNo)) return;
   WriteText(kPrintCount, CountCaption(store::ReadField(kPrintCountField)));
+  ShowStatus(PrintedStatus("报表"_gbk));
 }
 
 }  // namespace desk

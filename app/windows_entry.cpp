@@ -8,6 +8,7 @@
 #include "app/handlers.h"
 #include "app/layout/windows.h"
 #include "app/program_icon.h"
+#include "app/window_placement.h"
 #include "gui/print_service.h"
 #include "gui/qt_desktop.h"
 #include "gui/qt_screenshots.h"
@@ -53,6 +54,13 @@ void ShowProgramIcon(QApplication& app) {
 
 }  // namespace
 
+void KeepMainWindowPlacement(gui::QtDesktop& desktop) {
+  desktop.KeepPlacement(layout::kMainWindow,
+                        {&ReadMainWindowPlacement, [](const forms::WindowPlacement& placement) {
+                           WriteMainWindowPlacement(placement);
+                         }});
+}
+
 int RunWithWindows(int argc, char** argv, const CommandLine& line) {
   QApplication app(argc, argv);
   platform::SetUpApplication(app);
@@ -64,6 +72,7 @@ int RunWithWindows(int argc, char** argv, const CommandLine& line) {
   gui::QtPrintService printing;
   report::ScopedBindings print_with_windows({nullptr, &printing});
   gui::QtDesktop desktop;
+  KeepMainWindowPlacement(desktop);
   auto forms = ReadWindowTemplate(desktop);
   forms::ScopedFormRuntime current(*forms);
   desktop.SetRuntime(forms.get());

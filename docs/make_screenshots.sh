@@ -2,7 +2,8 @@
 # Saves a picture of every page of every window (offscreen, no display
 # needed) and refreshes the pictures of the pages in docs/: the order page
 # holding a two-item receipt, and the arrival, pickup, query and fund pages
-# with orders in them.
+# with orders in them; the query page maximised with its status column and a
+# list sorted by a column.
 #   docs/make_screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,3 +21,8 @@ ORDERDESK_ARRIVAL_PAGE_PNG="$PWD/docs/arrival_page.png" \
   ORDERDESK_QUERY_PAGE_PNG="$PWD/docs/query_page.png" \
   ORDERDESK_FUND_PAGE_PNG="$PWD/docs/fund_page.png" QT_QPA_PLATFORM=offscreen \
   "$build/tests/gui/qt_order_life_tests" > /dev/null
+# The query page of a maximised window and a list sorted by its price
+# column, as the real-window test of growing and sorted lists leaves them.
+ORDERDESK_MAXIMISED_QUERY_PNG="$PWD/docs/query_page_maximised.png" \
+  ORDERDESK_SORTED_LIST_PNG="$PWD/docs/sorted_list.png" QT_QPA_PLATFORM=offscreen \
+  "$build/tests/gui/qt_lists_tests" > /dev/null

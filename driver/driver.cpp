@@ -67,6 +67,7 @@ Driver::Driver(std::ostream& out)
   });
   dialogs_.SetOpenObserver(
       [this](const std::string& address) { Print("OPEN " + Quoted(address)); });
+  dialogs_.SetStatusObserver([this](const std::string& text) { Print("STATUS " + Quoted(text)); });
   AddBuiltInVerbs();
 }
 
@@ -159,6 +160,8 @@ void Driver::AddBuiltInVerbs() {
     platform::Current().clock = &clock_;
   });
   AddVerb("clipboard", [this](std::string_view rest) { clipboard_.Put(ScriptTextToGbk(rest)); });
+  AddVerb("dump-status",
+          [this](std::string_view) { Print("status " + Quoted(dialogs_.status())); });
   AddVerb("dump-clipboard", [this](std::string_view) {
     auto text = platform::Current().clipboard->GetText();
     Print("clipboard " + Quoted(text.value_or("")));

@@ -214,6 +214,16 @@ void AddFormVerbs(Driver& driver) {
   driver.AddVerb("select", [row_verb](std::string_view rest) {
     row_verb(rest, [](forms::ListView& list, int row) { list.Select(row); });
   });
+  driver.AddVerb("sort", [&driver](std::string_view rest) {
+    auto [word, number] = SplitWord(rest);
+    int column = ParseRow(number);
+    auto& list = Existing<forms::ListView>(word, "a list view");
+    if (column < 0 || column >= list.column_count())
+      throw ScriptError{"no column " + std::string(number) + " in " + std::string(word)};
+    auto* reachable = Reachable<forms::ListView>(word, "a list view");
+    if (reachable == nullptr) return driver.PrintIgnored();
+    reachable->SortBy(column);
+  });
   driver.AddVerb("rightclick", [&driver](std::string_view rest) {
     auto* list = Reachable<forms::ListView>(rest, "a list view");
     if (list == nullptr) return driver.PrintIgnored();

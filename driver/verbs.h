@@ -9,7 +9,7 @@ namespace driver {
 // dump-db, password.
 void AddStoreVerbs(Driver& driver);
 // Window and unit actions (type, leave, click, page, combo, date, tick,
-// untick, select, rightclick, menu, close) and their dumps (dump, dump-list,
+// untick, select, sort, rightclick, menu, close) and their dumps (dump, dump-list,
 // dump-title, dump-focus). They act on the current form runtime.
 //
 // The user's actions move the keyboard focus only where a script says so:

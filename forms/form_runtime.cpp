@@ -130,6 +130,7 @@ bool FormRuntime::LoadWindow(std::uint32_t window_id, std::uint32_t parent_id, b
 }
 
 void FormRuntime::LoadStartWindow(std::uint32_t window_id) {
+  start_window_id_ = window_id;
   if (!LoadWindow(window_id, 0, false)) Report("载入启动窗口失败"_gbk);
 }
 

@@ -62,6 +62,9 @@ class FormRuntime {
   bool LoadWindow(std::uint32_t window_id, std::uint32_t parent_id, bool modal);
   // Loads the start-up window; failing, reports "载入启动窗口失败".
   void LoadStartWindow(std::uint32_t window_id);
+  // The start-up window's id (0 before LoadStartWindow): the main window,
+  // the one with the status line.
+  std::uint32_t start_window_id() const { return start_window_id_; }
   // Runs until no window is loaded.
   void RunMessageLoop();
   // Closes a loaded window now, or once the running handler has returned.
@@ -151,6 +154,7 @@ class FormRuntime {
   };
   std::optional<FocusRef> focus_;
   std::optional<runtime::UnitRef> current_event_;
+  std::uint32_t start_window_id_ = 0;
 };
 
 // Makes `runtime` the run's current runtime for as long as it lives.

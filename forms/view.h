@@ -42,6 +42,15 @@ class WindowView {
   virtual void Activate() = 0;
 };
 
+// Where a window lies on the screen and how large it is, kept between runs
+// for a window that can be resized: its client area (menu bar included) in
+// screen pixels, as it is when not maximised, and whether it is maximised.
+struct WindowPlacement {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool maximised = false;
+  friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
+};
+
 struct PopupItem {
   std::uint32_t id = 0;
   std::string caption;  // GBK

@@ -1,7 +1,9 @@
 // The grid unit on screen: the whole table drawn as it prints, its columns
-// sharing the grid's width, over faint
-// guide lines that show where the cells are, with scroll bars when the table
-// is larger than the grid.
+// sharing the grid's width, over faint guide lines that show where the
+// cells are. A table larger than the grid is
+// drawn smaller, down to kLeastZoom of its printed size, so that a receipt
+// of a few items shows whole; beyond that the grid scrolls, down by whole
+// rows.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -21,8 +23,14 @@ class GridView : public QAbstractScrollArea {
   void SetTable(const report::Table* table);
 
   QSize sizeHint() const override;
-  // The size the whole table takes, in pixels.
+  // The size the whole table takes, in pixels, as it is drawn now.
   QSize TableSize() const;
+  // How much smaller than printed the table is drawn (1: as printed).
+  double zoom() const { return zoom_; }
+  // The row shown at the top (0-based).
+  int TopRow() const;
+
+  static constexpr double kLeastZoom = 0.6;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -33,8 +41,12 @@ class GridView : public QAbstractScrollArea {
   // The width the table is drawn across, tenths of a millimetre.
   int DrawWidth() const;
   void UpdateScrollBars();
+  // The height of the rows above `row`, in tenths of a millimetre.
+  double RowsHeight(int row) const;
 
   const report::Table* table_ = nullptr;
+  std::size_t shown_rows_ = 0;
+  double zoom_ = 1;
 };
 
 }  // namespace gui

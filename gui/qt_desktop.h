@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "forms/form_runtime.h"
@@ -36,10 +37,22 @@ class QtDesktop : public forms::Desktop {
   // The top-level widget that shows `window`, or null.
   QWidget* WidgetOf(const forms::Window& window) const;
 
+  // Where the window with template id `window_id` was left the last time:
+  // `load` gives it when its view is made (nullopt: as designed), `save` is
+  // handed the placement when the window closes, if it moved or changed size.
+  struct PlacementKeeping {
+    std::function<std::optional<forms::WindowPlacement>()> load;
+    std::function<void(const forms::WindowPlacement&)> save;
+  };
+  void KeepPlacement(std::uint32_t window_id, PlacementKeeping keeping) {
+    placements_[window_id] = std::move(keeping);
+  }
+
  private:
   friend class QtWindowView;
   forms::FormRuntime* runtime_ = nullptr;
   std::map<std::uint64_t, QtWindowView*> views_;  // by window instance
+  std::map<std::uint32_t, PlacementKeeping> placements_;
   struct Loop {
     QEventLoop* loop;
     const std::function<bool()>* done;

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTextCursor>
@@ -22,6 +25,7 @@
 #include <cmath>
 
 #include "forms/form_runtime.h"
+#include "forms/grown_layout.h"
 #include "forms/units/choosers.h"
 #include "forms/units/edit_box.h"
 #include "forms/units/list_view.h"
@@ -30,6 +34,7 @@
 #include "gui/preview_grid_view.h"
 #include "gui/qt_desktop.h"
 #include "gui/qt_list_model.h"
+#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
 #include "runtime/date_time.h"
 
@@ -167,8 +172,28 @@ QtWindowView::QtWindowView(forms::Window& window, QtDesktop& desktop)
   bool has_menu = main_->menuBar()->isVisibleTo(main_);
   int width = std::max(right, rect.width - kFrameWidth);
   int height = std::max(bottom, rect.height - kTitleHeight - (has_menu ? kMenuBarHeight : 0));
-  client_->setFixedSize(width, height);
+  if (window.id() == window.runtime().start_window_id()) {
+    // The main window's status line, below its units.
+    main_->setProperty(platform::kStatusLineProperty, true);
+    main_->statusBar();
+  }
+  can_grow_ = forms::CanGrow(window);
+  design_width_ = width;
+  design_height_ = height;
+  if (can_grow_) {
+    // Never smaller than designed; larger, the lists and grids take the room.
+    client_->setMinimumSize(width, height);
+    main_->resize(main_->minimumSizeHint());
+    client_->installEventFilter(this);
+  } else {
+    client_->setFixedSize(width, height);
+  }
   main_->move(rect.left, rect.top);
+  auto keeping = desktop_.placements_.find(window.id());
+  if (can_grow_ && keeping != desktop_.placements_.end() && keeping->second.load)
+    if (std::optional<forms::WindowPlacement> placed = keeping->second.load())
+      RestorePlacement(*placed);
+  opened_at_ = Placement();
   Refresh(window.own_unit(), forms::Change::kText);
   Refresh(window.own_unit(), forms::Change::kEnabled);
   desktop_.views_[window.instance()] = this;
@@ -176,6 +201,12 @@ QtWindowView::QtWindowView(forms::Window& window, QtDesktop& desktop)
 
 QtWindowView::~QtWindowView() {
   desktop_.views_.erase(window_.instance());
+  auto keeping = desktop_.placements_.find(window_.id());
+  if (can_grow_ && main_ != nullptr && keeping != desktop_.placements_.end() &&
+      keeping->second.save) {
+    const forms::WindowPlacement now = Placement();
+    if (!opened_at_ || !(now == *opened_at_)) keeping->second.save(now);
+  }
   for (auto& [unit, model] : lists_) model->Detach();
   for (auto& [object, unit] : units_) {
     object->removeEventFilter(this);
@@ -279,6 +310,12 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table->horizontalHeader()->setHighlightSections(false);
+    // A click on a header sorts the unit's rows; the header only shows how.
+    table->horizontalHeader()->setSectionsClickable(true);
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, list](int column) {
+              if (!mirroring_) list->SortBy(column);
+            });
     for (int column = 0; column < list->column_count(); ++column)
       table->setColumnWidth(column,
                             list->settings().columns[static_cast<std::size_t>(column)].width);
@@ -328,7 +365,7 @@ forms::Unit* QtWindowView::UnitOf(QObject* widget) const {
 void QtWindowView::Place(forms::Unit& unit) {
   QWidget* widget = WidgetOf(unit);
   if (widget == nullptr) return;
-  forms::Rect rect = unit.rect();
+  forms::Rect rect = RectOf(unit);
   // Qt's fonts run a little wider than the desktop's: a caption that would
   // be cut grows its label to the right or downwards instead.
   if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -342,17 +379,66 @@ void QtWindowView::Place(forms::Unit& unit) {
   widget->setGeometry(rect.left, rect.top, rect.width, rect.height);
 }
 
+forms::Rect QtWindowView::RectOf(const forms::Unit& unit) const {
+  auto it = grown_.find(&unit);
+  return it == grown_.end() ? unit.rect() : it->second;
+}
+
+void QtWindowView::Regrow() {
+  if (!can_grow_) return;
+  const int extra_width = std::max(0, client_->width() - design_width_);
+  const int extra_height = std::max(0, client_->height() - design_height_);
+  grown_ = forms::GrownRects(window_, extra_width, extra_height);
+  for (auto& [unit, widget] : widgets_) Place(*const_cast<forms::Unit*>(unit));
+}
+
+void QtWindowView::ShowSortOrder(const forms::Unit& unit) {
+  const auto* list = dynamic_cast<const forms::ListView*>(&unit);
+  auto* table = qobject_cast<QTableView*>(WidgetOf(unit));
+  if (list == nullptr || table == nullptr) return;
+  QHeaderView* header = table->horizontalHeader();
+  header->setSortIndicatorShown(list->sort_column() >= 0);
+  if (list->sort_column() >= 0)
+    header->setSortIndicator(list->sort_column(),
+                             list->sort_descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+forms::WindowPlacement QtWindowView::Placement() const {
+  forms::WindowPlacement placement;
+  if (main_ == nullptr) return placement;
+  const bool maximised = main_->isMaximized() || open_maximised_;
+  const QRect rect = main_->isMaximized() ? main_->normalGeometry() : main_->geometry();
+  placement = {rect.left(), rect.top(), rect.width(), rect.height(), maximised};
+  return placement;
+}
+
+void QtWindowView::RestorePlacement(const forms::WindowPlacement& placement) {
+  const QSize least = main_->minimumSizeHint().expandedTo(main_->minimumSize());
+  QRect rect(placement.left, placement.top, std::max(placement.width, least.width()),
+             std::max(placement.height, least.height()));
+  // A place on a screen that is no longer there keeps the designed place.
+  if (QGuiApplication::screenAt(rect.topLeft() + QPoint(8, 8)) == nullptr)
+    rect.moveTopLeft(main_->geometry().topLeft());
+  main_->setGeometry(rect);
+  open_maximised_ = placement.maximised;
+}
+
 void QtWindowView::UnitChanged(forms::Unit& unit, forms::Change what, int row) {
   if (what == forms::Change::kRows || what == forms::Change::kRow) {
     auto it = lists_.find(&unit);
     if (it == lists_.end()) return;
-    if (what == forms::Change::kRows)
+    if (what == forms::Change::kRows) {
       it->second->RowsChanged();
-    else
+      ShowSortOrder(unit);
+    } else {
       it->second->RowChanged(row);
+    }
     return;
   }
-  if (what == forms::Change::kGeometry) return Place(unit);
+  if (what == forms::Change::kGeometry) {
+    if (can_grow_) return Regrow();
+    return Place(unit);
+  }
   Refresh(unit, what);
 }
 
@@ -485,7 +571,12 @@ void QtWindowView::FocusChanged(forms::Unit* unit) {
 }
 
 void QtWindowView::Show() {
-  if (main_ != nullptr) main_->show();
+  if (main_ == nullptr) return;
+  if (open_maximised_)
+    main_->showMaximized();
+  else
+    main_->show();
+  open_maximised_ = false;
 }
 
 void QtWindowView::Activate() {
@@ -496,6 +587,10 @@ void QtWindowView::Activate() {
 }
 
 bool QtWindowView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    Regrow();
+    return false;
+  }
   if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut) return false;
   forms::Unit* unit = UnitOf(watched);
   if (unit == nullptr) return false;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <map>
+#include <optional>
 
 #include "forms/view.h"
 #include "forms/window.h"
@@ -36,6 +37,8 @@ class QtWindowView : public QObject, public forms::WindowView {
   // The widget of a unit, or null (data sources and providers have none).
   QWidget* WidgetOf(const forms::Unit& unit) const;
   QTabBar* TabBarOf(const forms::Unit& unit) const;
+  // Where the window lies now (its size when not maximised).
+  forms::WindowPlacement Placement() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +47,12 @@ class QtWindowView : public QObject, public forms::WindowView {
   QWidget* CreateWidget(forms::Unit& unit, QWidget* parent);
   void Refresh(forms::Unit& unit, forms::Change what);
   void Place(forms::Unit& unit);
+  // The unit's rectangle in the window as it is now sized.
+  forms::Rect RectOf(const forms::Unit& unit) const;
+  // Lays the units out again for the client area's size.
+  void Regrow();
+  void ShowSortOrder(const forms::Unit& unit);
+  void RestorePlacement(const forms::WindowPlacement& placement);
   forms::Unit* UnitOf(QObject* widget) const;
 
   forms::Window& window_;
@@ -54,6 +63,14 @@ class QtWindowView : public QObject, public forms::WindowView {
   std::map<QObject*, forms::Unit*> units_;
   std::map<const forms::Unit*, ListModel*> lists_;
   std::map<const forms::Unit*, QTabBar*> tab_bars_;
+  // A window holding lists or grids can be made larger than designed; they
+  // then take the extra room (forms/grown_layout.h).
+  bool can_grow_ = false;
+  int design_width_ = 0, design_height_ = 0;
+  std::map<const forms::Unit*, forms::Rect> grown_;
+  // The placement the window opened with, and whether it opens maximised.
+  std::optional<forms::WindowPlacement> opened_at_;
+  bool open_maximised_ = false;
   // Set while the view copies the model into a widget, so that the widget's
   // change signals are not taken for the user's input.
   bool mirroring_ = false;

@@ -70,6 +70,9 @@ class UserDialogs {
                                                      std::string_view filter) = 0;
   // Asks the desktop to open a web address in the user's browser.
   virtual void OpenWebPage(std::string_view address) = 0;
+  // Writes `gbk` into the main window's status line, where it stays until the
+  // next status text: the word after an action that changes nothing visible.
+  virtual void ShowStatus(std::string_view gbk) = 0;
   // The mouse pointer's screen position.
   virtual int CursorX() = 0;
   virtual int CursorY() = 0;

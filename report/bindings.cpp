@@ -92,6 +92,7 @@ std::optional<Text> SaveAsPdf(PrintService& service, const runtime::Value& grid,
     dialogs.ShowMessageBox("没有保存为PDF："_gbk + failure, "保存失败"_gbk, 0x10);
     return std::nullopt;
   }
+  dialogs.ShowStatus("已保存为PDF："_gbk + path);
   return path;
 }
 

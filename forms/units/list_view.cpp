@@ -1,6 +1,9 @@
 #include "forms/units/list_view.h"
 
 #include <algorithm>
+#include <numeric>
+
+#include "forms/units/list_order.h"
 
 namespace forms {
 
@@ -25,19 +28,69 @@ int ListView::InsertRow(int position, Text text, std::int32_t image, std::int32_
   return position;
 }
 
-void ListView::AppendRows(std::vector<std::vector<Text>> rows, std::int32_t state_image) {
+void ListView::AppendRows(std::vector<std::vector<Text>> rows, std::int32_t state_image,
+                          const std::vector<std::int64_t>& data) {
   if (rows.empty()) return;
   const std::size_t width = std::max<std::size_t>(settings_.columns.size(), 1);
   rows_.reserve(rows_.size() + rows.size());
-  for (std::vector<Text>& cells : rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     ListRow row;
-    cells.resize(width);
-    row.cells = std::move(cells);
+    rows[i].resize(width);
+    row.cells = std::move(rows[i]);
     row.image = -1;
     row.state_image = state_image;
+    row.data = i < data.size() ? data[i] : 0;
     rows_.push_back(std::move(row));
   }
+  Reorder();
   Notify(Change::kRows);
+}
+
+std::int64_t ListView::Data(int row) const {
+  return Exists(row) ? rows_[static_cast<std::size_t>(row)].data : 0;
+}
+
+bool ListView::KeepAtEnd(int row) {
+  if (!Exists(row)) return false;
+  rows_[static_cast<std::size_t>(row)].kept_at_end = true;
+  return true;
+}
+
+bool ListView::SortBy(int column) {
+  if (column < 0 || column >= column_count()) return false;
+  sort_descending_ = column == sort_column_ && !sort_descending_;
+  sort_column_ = column;
+  const int selected = selected_;
+  Reorder();
+  Notify(Change::kRows);
+  if (selected >= 0) Notify(Change::kSelection);
+  return true;
+}
+
+void ListView::Reorder() {
+  if (sort_column_ < 0 || rows_.size() < 2) return;
+  const auto column = static_cast<std::size_t>(sort_column_);
+  std::vector<CellKey> keys;
+  keys.reserve(rows_.size());
+  for (const ListRow& row : rows_)
+    keys.emplace_back(column < row.cells.size() ? std::string_view(row.cells[column])
+                                                : std::string_view());
+  std::vector<std::size_t> order(rows_.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (rows_[a].kept_at_end != rows_[b].kept_at_end) return rows_[b].kept_at_end;
+    if (rows_[a].kept_at_end) return false;
+    return sort_descending_ ? keys[b] < keys[a] : keys[a] < keys[b];
+  });
+  std::vector<ListRow> sorted;
+  sorted.reserve(rows_.size());
+  int selected = -1;
+  for (std::size_t place = 0; place < order.size(); ++place) {
+    if (static_cast<int>(order[place]) == selected_) selected = static_cast<int>(place);
+    sorted.push_back(std::move(rows_[order[place]]));
+  }
+  rows_ = std::move(sorted);
+  selected_ = selected;
 }
 
 bool ListView::SetCellText(int row, int column, Text text) {

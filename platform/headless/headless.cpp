@@ -89,4 +89,9 @@ void ScriptedDialogs::OpenWebPage(std::string_view address) {
   if (open_observer_) open_observer_(opened_.back());
 }
 
+void ScriptedDialogs::ShowStatus(std::string_view gbk) {
+  status_ = std::string(gbk);
+  if (status_observer_) status_observer_(status_);
+}
+
 }  // namespace platform

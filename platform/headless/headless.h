@@ -87,12 +87,15 @@ class ScriptedDialogs : public UserDialogs {
   void SetBoxObserver(BoxObserver observer) { box_observer_ = std::move(observer); }
   void SetErrorObserver(TextObserver observer) { error_observer_ = std::move(observer); }
   void SetOpenObserver(TextObserver observer) { open_observer_ = std::move(observer); }
+  void SetStatusObserver(TextObserver observer) { status_observer_ = std::move(observer); }
   void SetPromptObserver(PromptObserver observer) { prompt_observer_ = std::move(observer); }
   void SetCursor(int x, int y) { cursor_x_ = x, cursor_y_ = y; }
 
   const std::vector<ShownBox>& shown() const { return shown_; }
   const std::vector<std::string>& errors() const { return errors_; }
   const std::vector<std::string>& opened() const { return opened_; }
+  // The status line's text: the last one shown.
+  const std::string& status() const { return status_; }
 
   BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption,
                            std::uint32_t style) override;
@@ -103,6 +106,7 @@ class ScriptedDialogs : public UserDialogs {
                                              std::string_view proposed_path,
                                              std::string_view filter) override;
   void OpenWebPage(std::string_view address) override;
+  void ShowStatus(std::string_view gbk) override;
   int CursorX() override { return cursor_x_; }
   int CursorY() override { return cursor_y_; }
 
@@ -111,8 +115,9 @@ class ScriptedDialogs : public UserDialogs {
   std::deque<std::optional<std::string>> passwords_;
   std::vector<ShownBox> shown_;
   std::vector<std::string> errors_, opened_;
+  std::string status_;
   BoxObserver box_observer_;
-  TextObserver error_observer_, open_observer_;
+  TextObserver error_observer_, open_observer_, status_observer_;
   PromptObserver prompt_observer_;
   std::deque<std::optional<std::string>> file_names_;
   FileObserver file_observer_;

@@ -6,9 +6,11 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QStatusBar>
 #include <QUrl>
 #include <vector>
 
@@ -134,6 +136,13 @@ std::optional<std::string> QtDialogs::AskSaveFileName(std::string_view caption,
 
 void QtDialogs::OpenWebPage(std::string_view address) {
   QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)));
+}
+
+void QtDialogs::ShowStatus(std::string_view gbk) {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* window = qobject_cast<QMainWindow*>(widget);
+        window != nullptr && window->property(kStatusLineProperty).toBool())
+      window->statusBar()->showMessage(ToQString(gbk));
 }
 
 int QtDialogs::CursorX() { return QCursor::pos().x(); }

@@ -5,6 +5,10 @@
 
 namespace platform {
 
+// The dynamic property that marks the top-level window whose status bar is
+// the desk's status line (the main window).
+inline constexpr char kStatusLineProperty[] = "orderdeskStatusLine";
+
 class QtDialogs : public UserDialogs {
  public:
   // A QMessageBox with the style's buttons, icon and default button.
@@ -18,6 +22,8 @@ class QtDialogs : public UserDialogs {
                                              std::string_view proposed_path,
                                              std::string_view filter) override;
   void OpenWebPage(std::string_view address) override;
+  // Shown in the status bar of the window marked with kStatusLineProperty.
+  void ShowStatus(std::string_view gbk) override;
   int CursorX() override;
   int CursorY() override;
 };

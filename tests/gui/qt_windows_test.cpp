@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -27,6 +28,7 @@
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_dialogs.h"
 #include "tests/support/qt_desk.h"
 #include "tests/support/temp_dir.h"
 
@@ -103,7 +105,7 @@ TEST_F(QtWindows, EveryWindowIsBuiltAndEveryPageClickedThrough) {
   EXPECT_EQ(window->menuBar()->actions()[0]->text(), QString::fromUtf8("系统设置"));
   EXPECT_FALSE(Widget(kMainWindow, "全选")->isEnabled());
   auto* checked_list = qobject_cast<QTableView*>(Widget(kMainWindow, "到货超级列表框"));
-  EXPECT_EQ(checked_list->columnWidth(0), 150);
+  EXPECT_EQ(checked_list->columnWidth(0), 170) << "a 16-digit number beside the check box";
   EXPECT_EQ(checked_list->model()->columnCount(), 9);
 
   // The date pickers' calendars speak Chinese whatever the system's language.
@@ -174,3 +176,16 @@ TEST_F(QtWindows, AModalWindowDisablesTheMainWindowUntilItCloses) {
 }
 
 }  // namespace
+
+TEST_F(QtWindows, TheStatusLineIsTheMainWindowsStatusBar) {
+  forms_->LoadStartWindow(kMainWindow);
+  ASSERT_TRUE(forms_->LoadWindow(kSettingsWindow, 0, false));
+  auto* main = qobject_cast<QMainWindow*>(desktop_.WidgetOf(*forms_->FindWindow(kMainWindow)));
+  auto* settings =
+      qobject_cast<QMainWindow*>(desktop_.WidgetOf(*forms_->FindWindow(kSettingsWindow)));
+  main->show();
+  settings->show();
+  platform::QtDialogs().ShowStatus(platform::Utf8ToGbk("已确认到货 2 个订单"));
+  EXPECT_EQ(main->statusBar()->currentMessage(), QString::fromUtf8("已确认到货 2 个订单"));
+  EXPECT_EQ(settings->findChild<QStatusBar*>(), nullptr);
+}

@@ -17,6 +17,7 @@
 
 #include "app/entry.h"
 #include "app/handlers.h"
+#include "app/window_placement.h"
 #include "forms/units/tab.h"
 #include "platform/gbk.h"
 #include "platform/qt/qt_application.h"
@@ -47,9 +48,11 @@ void MakeDeskFolder(const TempDir& folder) {
   EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(folder.path().string())));
 }
 
-QtDesk::QtDesk() {
+QtDesk::QtDesk(const std::function<void(const TempDir&)>& before_start) {
   QtTestApplication();
   MakeDeskFolder(folder_);
+  if (before_start) before_start(folder_);
+  desk::KeepMainWindowPlacement(desktop_);
   desk::RegisterAllCommands();
   forms_ = desk::ReadWindowTemplate(desktop_);
   current_ = std::make_unique<forms::ScopedFormRuntime>(*forms_);

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -32,11 +33,13 @@ QApplication& QtTestApplication();
 void MakeDeskFolder(const TempDir& folder);
 
 // The desk started in a fresh program folder: the template read, the desk
-// initialised, the main window loaded and shown. The platform services
-// (dialogs, clock, clipboard) are whatever the test installed beforehand.
+// initialised, the main window loaded and shown, where the program directory
+// says it was left. The platform services (dialogs, clock, clipboard) are
+// whatever the test installed beforehand. `before_start` may fill the new
+// folder first (a settings file, say).
 class QtDesk {
  public:
-  QtDesk();
+  explicit QtDesk(const std::function<void(const TempDir&)>& before_start = {});
   ~QtDesk();
   QtDesk(const QtDesk&) = delete;
   QtDesk& operator=(const QtDesk&) = delete;
