@@ -86,7 +86,7 @@ std::optional<Text> SaveAsPdf(PrintService& service, const runtime::Value& grid,
   table.print.copies = 1;
   table.print.range_mode = 0;
   table.print.odd_even = 0;
-  const Text failure = service.Print(grid, table, true, print_text::DefaultJobName());
+  const Text failure = service.Print(grid, table, false, print_text::DefaultJobName());
   table.print = kept;
   if (!failure.empty()) {
     dialogs.ShowMessageBox("没有保存为PDF："_gbk + failure, "保存失败"_gbk, 0x10);

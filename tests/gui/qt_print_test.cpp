@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -228,7 +228,7 @@ TEST_F(QtPrinting, ThePreviewSavesAPdfUnderTheOrderNumberFromItsToolbar) {
   gui::PreviewWindow* preview = service_.PreviewOf(Grid());
   ASSERT_NE(preview, nullptr);
   // It opens whole on the screen.
-  const QRect screen = preview->screen()->availableGeometry();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_TRUE(screen.contains(preview->frameGeometry()))
       << preview->frameGeometry().x() << "," << preview->frameGeometry().y() << " "
       << preview->frameGeometry().width() << "x" << preview->frameGeometry().height() << " in "
@@ -240,7 +240,7 @@ TEST_F(QtPrinting, ThePreviewSavesAPdfUnderTheOrderNumberFromItsToolbar) {
 
   // Cancelled: nothing is written.
   dialogs.QueueFileName(std::nullopt);
-  QTest::mouseClick(save, Qt::LeftButton);
+  save->click();
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0].caption, "保存为PDF"_gbk);
   const std::string documents =
@@ -250,13 +250,15 @@ TEST_F(QtPrinting, ThePreviewSavesAPdfUnderTheOrderNumberFromItsToolbar) {
   // A name without its end gets ".pdf"; the table's own settings stay.
   const std::string path = dir.File("小票");
   dialogs.QueueFileName(platform::Utf8ToGbk(path));
-  QTest::mouseClick(save, Qt::LeftButton);
+  save->click();
   EXPECT_EQ(PdfPages(path + ".pdf"), 1);
   EXPECT_NE(testing_support::PdfText(path + ".pdf").find("DG20080501001"), std::string::npos);
   EXPECT_EQ(units_.table.print.print_to_file, 0);
   EXPECT_TRUE(units_.table.print.output_file.empty());
   EXPECT_TRUE(dialogs.shown().empty());
   preview->close();
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(QtPrinting, PrintingToANonPdfFileNeedsAPrinter) {
