@@ -1,6 +1,8 @@
 // Receipts as reports: the order form saves its receipt into the report
 // book and prints it; the report page finds a saved receipt by order number,
-// previews it and prints it again. Every print raises the report's count.
+// previews it and prints it again. Every print that reached the printer
+// raises the report's count; one that failed or was stopped says so and
+// counts nothing.
 #include <cstdint>
 
 #include "app/desk_units.h"
@@ -8,7 +10,9 @@
 #include "app/handlers.h"
 #include "app/order_form.h"
 #include "app/run_values.h"
+#include "app/status_line.h"
 #include "platform/gbk.h"
+#include "report/bindings.h"
 #include "runtime/convert.h"
 #include "store/record_store.h"
 
@@ -58,6 +62,24 @@ bool CountPrint(std::int32_t record) {
   return true;
 }
 
+// "小票已打印，这是第 N 次打印" for the report record just counted (current).
+runtime::Text PrintedStatus(const runtime::Text& what) {
+  return what + "已打印，这是第 "_gbk + runtime::ToText(store::ReadField(kPrintCountField)) +
+         " 次打印"_gbk;
+}
+
+// Prints `grid` (with the job name `job`, or the default one when empty).
+// A print that failed or was stopped is told to the user: false then.
+bool PrintGrid(UnitName grid, const runtime::Text& job) {
+  const runtime::Value failure =
+      job.empty() ? Command("GridPrint", {UnitValue(grid)})
+                  : Command("GridPrint", {UnitValue(grid), {}, Value::OfText(job)});
+  if (failure.AsText().empty()) return true;
+  Ask("小票没有打印："_gbk + failure.AsText() + "\r\n打印次数不变。"_gbk, box::kStop,
+      "打印失败"_gbk);
+  return false;
+}
+
 // Empties the report grid, whatever its size.
 void EmptyReportGrid() {
   const Value source = UnitValue(kReportSource);
@@ -98,11 +120,19 @@ void SaveReceipt() {
   Enable(kNewOrder);
 }
 
-void PreviewReceipt() { Command("GridPrintPreview", {UnitValue(kReceiptGrid)}); }
+// The preview saves a copy under the order number.
+void PreviewGrid(UnitName grid, UnitName order_number) {
+  report::CurrentBindings().printing->SetDocumentName(UnitValue(grid), ReadText(order_number));
+  Command("GridPrintPreview", {UnitValue(grid)});
+}
+
+void PreviewReceipt() { PreviewGrid(kReceiptGrid, kOrderNumber); }
 
 void PrintReceipt() {
-  if (!Receipt.saved_report_record || !CountPrint(*Receipt.saved_report_record)) return;
-  Command("GridPrint", {UnitValue(kReceiptGrid), {}, Value::OfText("代购订单"_gbk)});
+  if (!Receipt.saved_report_record) return;
+  if (!PrintGrid(kReceiptGrid, "代购订单"_gbk)) return;
+  if (!CountPrint(*Receipt.saved_report_record)) return;
+  ShowStatus(PrintedStatus("小票"_gbk));
 }
 
 void QueryReport() {
@@ -132,12 +162,13 @@ void ReportOrderNumberChanged() {
   DisableReportPrinting();
 }
 
-void PreviewReport() { Command("GridPrintPreview", {UnitValue(kReportGrid)}); }
+void PreviewReport() { PreviewGrid(kReportGrid, kReportOrderNumber); }
 
 void PrintReport() {
+  if (!PrintGrid(kReportGrid, {})) return;
   if (!CountPrint(ReportRecordNo)) return;
   WriteText(kPrintCount, CountCaption(store::ReadField(kPrintCountField)));
-  Command("GridPrint", {UnitValue(kReportGrid)});
+  ShowStatus(PrintedStatus("报表"_gbk));
 }
 
 }  // namespace desk

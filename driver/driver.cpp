@@ -67,6 +67,11 @@ Driver::Driver(std::ostream& out)
     Print("PASSWORD " + Quoted(shown.caption) + " " + Quoted(shown.prompt) + " -> " +
           (shown.answer ? "ok" : "cancel"));
   });
+  dialogs_.SetFileObserver([this](const platform::ShownFileDialog& shown) {
+    Print("FILE " + Quoted(shown.caption) + " -> " +
+          (shown.answer ? Quoted(*shown.answer) : std::string("cancel")) +
+          (shown.answered_by_default ? " (default)" : ""));
+  });
   dialogs_.SetOpenObserver(
       [this](const std::string& address) { Print("OPEN " + Quoted(address)); });
   dialogs_.SetStatusObserver([this](const std::string& text) { Print("STATUS " + Quoted(text)); });
@@ -178,6 +183,13 @@ void Driver::AddBuiltInVerbs() {
       dialogs_.QueueAnswer(*answer);
       rest = space == std::string_view::npos ? "" : rest.substr(space + 1);
     }
+  });
+  // filename PATH / filename: the next file dialog picks PATH, or is cancelled.
+  AddVerb("filename", [this](std::string_view rest) {
+    if (rest.empty())
+      dialogs_.QueueFileName(std::nullopt);
+    else
+      dialogs_.QueueFileName(ScriptTextToGbk(rest));
   });
   AddVerb("call", [this](std::string_view rest) {
     std::size_t space = rest.find(' ');

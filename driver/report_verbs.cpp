@@ -1,11 +1,13 @@
-// The report table's part of the driver: `dump-table UNIT`, and the
-// transcript lines of previews and prints.
+// The report table's part of the driver: `dump-table UNIT`, `printer`, and
+// the transcript lines of previews and prints.
 #include <cstdio>
 
 #include "driver/script_text.h"
 #include "driver/verbs.h"
 #include "platform/gbk.h"
+#include "platform/services.h"
 #include "report/bindings.h"
+#include "report/printing.h"
 
 namespace driver {
 namespace {
@@ -42,7 +44,42 @@ void PrintRecord(Driver& driver, const report::PrintRecord& record) {
 void AddReportVerbs(Driver& driver) {
   report::DefaultPrintService().SetObserver(
       [&driver](const report::PrintRecord& record) { PrintRecord(driver, record); });
-  driver.OnEnd([] { report::DefaultPrintService().SetObserver(nullptr); });
+  driver.OnEnd([] {
+    report::DefaultPrintService().SetObserver(nullptr);
+    report::DefaultPrintService().SetPrinterReady(true);
+  });
+
+  // printer none / printer ready: from now on the machine has no printer,
+  // or has one again (as it has when the run starts).
+  driver.AddVerb("printer", [](std::string_view rest) {
+    if (rest != "none" && rest != "ready") throw ScriptError{"printer takes none or ready"};
+    report::DefaultPrintService().SetPrinterReady(rest == "ready");
+  });
+
+  // preview-click GRID CAPTION: the user clicks a button of the open print
+  // preview of GRID: 保存为PDF or 打印....
+  driver.AddVerb("preview-click", [&driver](std::string_view rest) {
+    const std::size_t space = rest.find(' ');
+    const std::string name(rest.substr(0, space));
+    const std::string caption(space == std::string_view::npos ? "" : rest.substr(space + 1));
+    std::optional<runtime::Value> unit;
+    if (driver.unit_resolver()) unit = driver.unit_resolver()(name);
+    if (!unit) throw ScriptError{"unknown unit " + name};
+    report::Table* table = TableOf(*unit);
+    if (table == nullptr) throw ScriptError{name + " holds no table"};
+    if (caption != "保存为PDF" && caption != "打印...")
+      throw ScriptError{"the preview has no button " + caption};
+    report::HeadlessPrintService& service = report::DefaultPrintService();
+    if (!service.PreviewOpen(*unit)) return driver.PrintIgnored();
+    if (caption == "保存为PDF") {
+      report::SaveAsPdf(service, *unit, *table, report::ProposedPdfPath(service, *unit, {}));
+      return;
+    }
+    const report::Text failure =
+        service.Print(*unit, *table, true, report::print_text::DefaultJobName());
+    if (!failure.empty())
+      platform::Current().dialogs->ShowMessageBox(failure, platform::Utf8ToGbk("信息："), 0);
+  });
 
   driver.AddVerb("dump-table", [&driver](std::string_view rest) {
     const std::string name(rest);

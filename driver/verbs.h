@@ -23,7 +23,7 @@ void AddStoreVerbs(Driver& driver);
 // prints "UNIT not loaded"; `dump main` (or a window's caption) prints the
 // window's caption and enabled state (0 while a modal window is open).
 void AddFormVerbs(Driver& driver);
-// dump-table.
+// dump-table, printer.
 void AddReportVerbs(Driver& driver);
 
 // All of the above.

@@ -27,9 +27,17 @@ void GridView::SetTable(const report::Table* table) {
 
 double GridView::PixelsPerTenth() const { return logicalDpiX() / 254.0 * zoom_; }
 
+int GridView::DrawWidth() const {
+  // The receipt's columns share the grid's width, so that every amount shows whole.
+  // (The room the zoom is found for: inside the frame, less a scroll bar.)
+  const int room = contentsRect().width() - verticalScrollBar()->sizeHint().width() - 2;
+  return static_cast<int>(room / PixelsPerTenth());
+}
+
 QSize GridView::TableSize() const {
   if (table_ == nullptr) return {0, 0};
-  const report::PageSize extent = report::TableExtent(*table_);
+  const report::PageSize extent =
+      report::TableExtent(*table_, QtTextMeasure(PixelsPerTenth()), DrawWidth());
   return {static_cast<int>(extent.width * PixelsPerTenth()) + 2,
           static_cast<int>(extent.height * PixelsPerTenth()) + 2};
 }
@@ -100,20 +108,21 @@ void GridView::paintEvent(QPaintEvent*) {
   painter.translate(-horizontalScrollBar()->value(), -RowsHeight(TopRow()) * scale);
   // Guide lines along every row and column, under the table's own lines.
   painter.setPen(QColor(225, 225, 225));
-  const report::PageSize extent = report::TableExtent(*table_);
+  QtPagePainter page_painter(painter, scale);
+  const report::Geometry geometry = report::LayOut(*table_, 100, DrawWidth(), page_painter);
+  const report::PageSize extent = report::TableExtent(*table_, page_painter, DrawWidth());
   double x = 0;
-  for (std::int32_t w : table_->column_widths) {
-    x += std::max(w, 0) * scale;
+  for (std::int64_t w : geometry.column_widths) {
+    x += static_cast<double>(w) * scale;
     painter.drawLine(QPointF(x, 0), QPointF(x, extent.height * scale));
   }
   double y = 0;
-  for (std::int32_t h : table_->row_heights) {
-    y += std::max(h, 0) * scale;
+  for (std::int64_t h : geometry.row_heights) {
+    y += static_cast<double>(h) * scale;
     painter.drawLine(QPointF(0, y), QPointF(extent.width * scale, y));
   }
   painter.setRenderHint(QPainter::Antialiasing);
-  QtPagePainter page_painter(painter, scale);
-  report::DrawTable(*table_, page_painter);
+  report::DrawTable(*table_, page_painter, DrawWidth());
 }
 
 }  // namespace gui

@@ -1,5 +1,6 @@
-// The grid unit on screen: the whole table drawn as it prints, over faint
-// guide lines that show where the cells are. A table larger than the grid is
+// The grid unit on screen: the whole table drawn as it prints, its columns
+// sharing the grid's width, over faint guide lines that show where the
+// cells are. A table larger than the grid is
 // drawn smaller, down to kLeastZoom of its printed size, so that a receipt
 // of a few items shows whole; beyond that the grid scrolls, down by whole
 // rows.
@@ -37,6 +38,8 @@ class GridView : public QAbstractScrollArea {
 
  private:
   double PixelsPerTenth() const;
+  // The width the table is drawn across, tenths of a millimetre.
+  int DrawWidth() const;
   void UpdateScrollBars();
   // The height of the rows above `row`, in tenths of a millimetre.
   double RowsHeight(int row) const;

@@ -1,6 +1,7 @@
 #include "gui/preview_window.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -71,11 +73,11 @@ class PreviewPage : public QWidget {
   report::PageSize paper_;
 };
 
-PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, QWidget* parent)
-    : QDialog(parent, Qt::Window), table_(table), print_(std::move(print)) {
+PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction save,
+                             QWidget* parent)
+    : QDialog(parent, Qt::Window), table_(table), print_(std::move(print)), save_(std::move(save)) {
   setWindowTitle(QStringLiteral("打印预览"));
   setAttribute(Qt::WA_DeleteOnClose);
-  resize(720, 900);
 
   auto* layout = new QVBoxLayout(this);
   auto* tools = new QHBoxLayout;
@@ -86,8 +88,11 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, QWidget* p
   auto* go_to = new QPushButton(QStringLiteral("页面跳转..."), this);
   auto* settings = new QPushButton(QStringLiteral("打印设置..."), this);
   auto* print_button = new QPushButton(QStringLiteral("打印..."), this);
+  auto* save_button = new QPushButton(QStringLiteral("保存为PDF"), this);
+  save_button->setObjectName(QStringLiteral("保存为PDF"));
   auto* close = new QPushButton(QStringLiteral("关闭"), this);
-  for (QPushButton* b : {first_, previous_, next_, last_, go_to, settings, print_button, close}) {
+  for (QPushButton* b :
+       {first_, previous_, next_, last_, go_to, settings, print_button, save_button, close}) {
     b->setAutoDefault(false);
     tools->addWidget(b);
   }
@@ -110,15 +115,39 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, QWidget* p
       QMessageBox::information(this, QStringLiteral("信息："),
                                QString::fromStdString(platform::GbkToUtf8(failure, false)));
   });
+  connect(save_button, &QPushButton::clicked, this, [this] {
+    if (save_) save_();
+  });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   Refresh();
+  PlaceOnScreen();
+}
+
+void PreviewWindow::PlaceOnScreen() {
+  QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+  QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+  const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  // A page is taller than wide: as tall as the screen allows, title bar
+  // and frame included.
+  constexpr int kTitleBar = 40, kBorder = 8;
+  resize(std::min(std::max(720, minimumSizeHint().width()), room.width() - kBorder),
+         std::min(900, room.height() - kTitleBar));
+  // The window's own minimum may still be larger than asked for.
+  const QSize frame = size() + QSize(kBorder, kTitleBar);
+  const QPoint centre = owner != nullptr ? owner->frameGeometry().center() : room.center();
+  QRect placed(QPoint(0, 0), frame);
+  placed.moveCenter(centre);
+  placed.moveLeft(std::max(room.left(), std::min(placed.left(), room.right() + 1 - frame.width())));
+  placed.moveTop(std::max(room.top(), std::min(placed.top(), room.bottom() + 1 - frame.height())));
+  move(placed.topLeft());
 }
 
 PreviewWindow::~PreviewWindow() = default;
 
 void PreviewWindow::Refresh() {
   paper_ = PaperForPreview(table_.print);
-  pagination_ = report::Paginate(table_, report::PrintableArea(paper_, table_.print));
+  pagination_ =
+      report::Paginate(table_, report::PrintableArea(paper_, table_.print), QtTextMeasure());
   ShowPage(current_);
 }
 

@@ -24,9 +24,14 @@ class PreviewWindow : public QDialog {
   // "" or the failure text.
   using PrintAction = std::function<report::Text()>;
 
+  // Saves the table as a PDF file, asking for its name (保存为PDF).
+  using SaveAction = std::function<void()>;
+
   // Shows `table`, which must outlive the window (the window belongs to the
-  // window that shows the table).
-  PreviewWindow(report::Table& table, PrintAction print, QWidget* parent = nullptr);
+  // window that shows the table). It opens within the screen, centred over
+  // `parent`.
+  PreviewWindow(report::Table& table, PrintAction print, SaveAction save,
+                QWidget* parent = nullptr);
   ~PreviewWindow() override;
 
   // Paginates again, e.g. after the table or its settings changed; stays on
@@ -53,9 +58,12 @@ class PreviewWindow : public QDialog {
 
  private:
   void UpdateControls();
+  // Sizes the window to fit the screen and centres it over its parent.
+  void PlaceOnScreen();
 
   report::Table& table_;
   PrintAction print_;
+  SaveAction save_;
   report::PageSize paper_;
   report::Pagination pagination_;
   int current_ = 0;

@@ -44,6 +44,8 @@ std::optional<QPageSize> PageSizeOfCode(int paper_size) {
       return QPageSize(QPageSize::JisB4);
     case 13:
       return QPageSize(QPageSize::JisB5);
+    case report::kReceiptRollPaper:
+      return QPageSize(QSizeF(80, 297), QPageSize::Millimeter, QStringLiteral("80mm"));
     default:
       return std::nullopt;
   }

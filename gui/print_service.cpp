@@ -1,6 +1,9 @@
 #include "gui/print_service.h"
 
 #include <QApplication>
+#include <QStandardPaths>
+
+#include "platform/gbk.h"
 
 #include "gui/print_device.h"
 #include "gui/print_progress.h"
@@ -35,6 +38,13 @@ void QtPrintService::Preview(const runtime::Value& grid, report::Table& table) {
       table,
       [this, grid, &table] {
         return Print(grid, table, true, report::print_text::DefaultJobName());
+      },
+      [this, grid, &table] {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        report::SaveAsPdf(
+            *this, grid, table,
+            report::ProposedPdfPath(*this, grid, platform::Utf8ToGbk(documents.toStdString())));
       },
       QApplication::activeWindow());
   previews_[KeyOf(grid)] = window;

@@ -75,9 +75,11 @@ PrintSettingsDialog::PrintSettingsDialog(const report::PrintSettings& settings, 
   page->addWidget(page_number_position_, 0, 1);
 
   paper_size_ = new QComboBox(this);
-  const std::pair<const char*, int> papers[] = {{"打印机默认", 0}, {"A4", 9},   {"A3", 8},
-                                                {"A5", 11},        {"B4", 12},  {"B5", 13},
-                                                {"Letter", 1},     {"Legal", 5}};
+  // The sizes a shop prints receipts on come first.
+  const std::pair<const char*, int> papers[] = {
+      {"打印机默认", 0}, {"A4", 9},  {"A5", 11}, {"80毫米小票纸", report::kReceiptRollPaper},
+      {"A3", 8},         {"B4", 12}, {"B5", 13}, {"Letter", 1},
+      {"Legal", 5}};
   for (auto [name, code] : papers) paper_size_->addItem(QString::fromUtf8(name), code);
   page->addWidget(new QLabel(QStringLiteral("纸张:"), this), 1, 0);
   page->addWidget(paper_size_, 1, 1);

@@ -1,5 +1,6 @@
 #include "gui/qt_window_view.h"
 
+#include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
@@ -12,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -290,6 +292,9 @@ QWidget* QtWindowView::CreateWidget(forms::Unit& unit, QWidget* parent) {
   } else if (auto* picker = dynamic_cast<forms::DatePicker*>(&unit)) {
     auto* date = new QDateEdit(parent);
     date->setCalendarPopup(true);
+    // The calendar speaks Chinese whatever the system's language is.
+    date->setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    date->calendarWidget()->setLocale(date->locale());
     date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     connect(date, &QDateEdit::dateChanged, this, [this, picker](const QDate& day) {
       if (mirroring_) return;

@@ -61,6 +61,13 @@ class UserDialogs {
   // Asks for a data file's password. nullopt when the user refuses.
   virtual std::optional<std::string> AskPassword(std::string_view prompt,
                                                  std::string_view caption) = 0;
+  // Asks for the name of a file to save to, proposing `proposed_path`;
+  // `filter` names the kinds of file offered, as "PDF 文件 (*.pdf)". The
+  // user is asked before an existing file is replaced. Returns the chosen
+  // path, or nullopt when the user cancels.
+  virtual std::optional<std::string> AskSaveFileName(std::string_view caption,
+                                                     std::string_view proposed_path,
+                                                     std::string_view filter) = 0;
   // Asks the desktop to open a web address in the user's browser. False
   // when no browser could be started for it.
   virtual bool OpenWebPage(std::string_view address) = 0;

@@ -1,5 +1,7 @@
 #include "report/bindings.h"
 
+#include "platform/gbk.h"
+#include "platform/services.h"
 #include "report/printing.h"
 
 namespace report {
@@ -36,9 +38,66 @@ Text NameOf(const runtime::Value& unit) {
   return tables != nullptr ? tables->UnitName(unit) : Text{};
 }
 
+std::pair<std::uint32_t, std::uint32_t> KeyOf(const runtime::Value& grid) {
+  const runtime::UnitRef ref = grid.AsUnit();
+  return {ref.window, ref.unit};
+}
+
+bool EndsInPdf(const Text& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return end == ".pdf";
+}
+
 }  // namespace
 
+using platform::operator""_gbk;
+
+void PrintService::SetDocumentName(const runtime::Value& grid, Text name) {
+  document_names_[KeyOf(grid)] = std::move(name);
+}
+
+Text PrintService::DocumentName(const runtime::Value& grid) const {
+  auto it = document_names_.find(KeyOf(grid));
+  return it != document_names_.end() ? it->second : Text{};
+}
+
+Text ProposedPdfPath(const PrintService& service, const runtime::Value& grid, const Text& folder) {
+  Text name = service.DocumentName(grid);
+  if (name.empty()) name = print_text::DefaultJobName();
+  Text path = folder;
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+  return path + name + ".pdf";
+}
+
+std::optional<Text> SaveAsPdf(PrintService& service, const runtime::Value& grid, Table& table,
+                              const Text& proposed_path) {
+  platform::UserDialogs& dialogs = *platform::Current().dialogs;
+  std::optional<std::string> chosen =
+      dialogs.AskSaveFileName("保存为PDF"_gbk, proposed_path, "PDF 文件 (*.pdf)"_gbk);
+  if (!chosen || chosen->empty()) return std::nullopt;
+  Text path = *chosen;
+  if (!EndsInPdf(path)) path += ".pdf";
+  // One copy of every page into the file; the table's own settings stay.
+  const PrintSettings kept = table.print;
+  table.print.print_to_file = 1;
+  table.print.output_file = path;
+  table.print.copies = 1;
+  table.print.range_mode = 0;
+  table.print.odd_even = 0;
+  const Text failure = service.Print(grid, table, false, print_text::DefaultJobName());
+  table.print = kept;
+  if (!failure.empty()) {
+    dialogs.ShowMessageBox("没有保存为PDF："_gbk + failure, "保存失败"_gbk, 0x10);
+    return std::nullopt;
+  }
+  dialogs.ShowStatus("已保存为PDF："_gbk + path);
+  return path;
+}
+
 void HeadlessPrintService::Preview(const runtime::Value& grid, Table& table) {
+  previews_.insert(KeyOf(grid));
   const PageSize paper = HeadlessPaper(table.print);
   PrintRecord record;
   record.preview = true;
@@ -50,6 +109,7 @@ void HeadlessPrintService::Preview(const runtime::Value& grid, Table& table) {
 Text HeadlessPrintService::Print(const runtime::Value& grid, Table& table, bool /*show_progress*/,
                                  const Text& job_name) {
   if (Text failure = CheckPrintSettings(table.print); !failure.empty()) return failure;
+  if (!printer_ready_ && table.print.print_to_file == 0) return print_text::CannotCreatePrinter();
   const PageSize paper = HeadlessPaper(table.print);
   CountingDevice device(paper);
   const Text destination = table.print.print_to_file != 0
@@ -63,6 +123,10 @@ Text HeadlessPrintService::Print(const runtime::Value& grid, Table& table, bool 
   record.pages = Paginate(table, PrintableArea(paper, table.print)).pages;
   if (observer_) observer_(record);
   return {};
+}
+
+bool HeadlessPrintService::PreviewOpen(const runtime::Value& grid) const {
+  return previews_.count(KeyOf(grid)) != 0;
 }
 
 HeadlessPrintService& DefaultPrintService() {

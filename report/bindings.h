@@ -8,6 +8,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +36,11 @@ class UnitTables {
 class PrintService {
  public:
   virtual ~PrintService() = default;
+  // The name a saved copy of the table of `grid` is proposed under (GBK,
+  // without extension; the receipt's order number). Empty until set.
+  void SetDocumentName(const runtime::Value& grid, Text name);
+  Text DocumentName(const runtime::Value& grid) const;
+
   // Opens the preview window of `grid` for `table`, or activates it when it
   // is open already.
   virtual void Preview(const runtime::Value& grid, Table& table) = 0;
@@ -41,7 +49,22 @@ class PrintService {
   // else the failure text.
   virtual Text Print(const runtime::Value& grid, Table& table, bool show_progress,
                      const Text& job_name) = 0;
+
+ private:
+  std::map<std::pair<std::uint32_t, std::uint32_t>, Text> document_names_;
 };
+
+// The print preview's 保存为PDF: asks for a file name, proposing
+// `proposed_path` (GBK), prints the table of `grid` into that file as a
+// PDF through `service` (".pdf" added when the name has no such end), and
+// tells the user what came of it: a failure in a message box. Returns the
+// file written, or nullopt when the user cancelled or it failed.
+std::optional<Text> SaveAsPdf(PrintService& service, const runtime::Value& grid, Table& table,
+                              const Text& proposed_path);
+
+// The file name proposed for the table of `grid`: its document name (or
+// the default job name) with ".pdf", in `folder` (GBK, may be empty).
+Text ProposedPdfPath(const PrintService& service, const runtime::Value& grid, const Text& folder);
 
 // What the headless print service was asked to do.
 struct PrintRecord {
@@ -59,13 +82,20 @@ class HeadlessPrintService : public PrintService {
   using Observer = std::function<void(const PrintRecord&)>;
 
   void SetObserver(Observer observer) { observer_ = std::move(observer); }
+  // Whether the machine has a printer (it has until told otherwise).
+  // Without one, a print that is not to a file fails as on the desktop.
+  void SetPrinterReady(bool ready) { printer_ready_ = ready; }
 
   void Preview(const runtime::Value& grid, Table& table) override;
   Text Print(const runtime::Value& grid, Table& table, bool show_progress,
              const Text& job_name) override;
+  // True once a preview of `grid` has been opened (it stays open).
+  bool PreviewOpen(const runtime::Value& grid) const;
 
  private:
   Observer observer_;
+  std::set<std::pair<std::uint32_t, std::uint32_t>> previews_;
+  bool printer_ready_ = true;
 };
 
 struct Bindings {

@@ -42,34 +42,29 @@ bool HasColour(std::uint32_t stored) { return (stored & 0xFF000000u) == 0; }
 
 class RowPainter {
  public:
-  RowPainter(const Table& table, const std::vector<RowRef>& rows, const Frame& frame,
-             Painter& painter)
+  RowPainter(const Table& table, const Geometry& geometry, const std::vector<RowRef>& rows,
+             const Frame& frame, Painter& painter)
       : table_(table), rows_(rows), frame_(frame), painter_(painter) {
-    const int columns = table.columns();
     xs_.push_back(0);
-    for (int c = 0; c < columns; ++c)
-      xs_.push_back(xs_.back() + std::max(table.column_widths[static_cast<std::size_t>(c)], 0));
+    for (std::int64_t w : geometry.column_widths) xs_.push_back(xs_.back() + w);
     ys_.push_back(0);
     for (const RowRef& ref : rows)
-      ys_.push_back(ys_.back() + std::max(table.row_heights[static_cast<std::size_t>(ref.row)], 0));
-    owner_.assign(rows.size() * static_cast<std::size_t>(columns), -1);
+      ys_.push_back(ys_.back() + geometry.row_heights[static_cast<std::size_t>(ref.row)]);
   }
 
   void Draw() {
     if (rows_.empty() || table_.columns() == 0) return;
-    FindBlocks();
+    std::vector<int> drawn;
+    for (const RowRef& ref : rows_) drawn.push_back(ref.blank ? -1 : ref.row);
+    blocks_ = FindBlocks(table_, drawn, owner_);
     for (std::size_t i = 0; i < blocks_.size(); ++i) DrawBlock(blocks_[i]);
     DrawVerticalLines();
     DrawHorizontalLines();
   }
 
  private:
-  struct Block {
-    int k0, c0, k1, c1;  // drawn rows k0..k1, columns c0..c1
-  };
-
   int n() const { return static_cast<int>(rows_.size()); }
-  int& Owner(int k, int c) {
+  int Owner(int k, int c) const {
     return owner_[static_cast<std::size_t>(k) * static_cast<std::size_t>(table_.columns()) +
                   static_cast<std::size_t>(c)];
   }
@@ -84,36 +79,7 @@ class RowPainter {
     return ClampToInt(frame_.origin_y + ys_[static_cast<std::size_t>(k)] * frame_.scale / 100);
   }
 
-  bool JoinedRight(int k, int c) const {
-    return c + 1 < table_.columns() && (Flags(k, c) & flag::kJoinRight) &&
-           (Flags(k, c + 1) & flag::kJoinLeft);
-  }
-  bool JoinedDown(int k, int c) const {
-    if (k + 1 >= n()) return false;
-    const RowRef& a = rows_[static_cast<std::size_t>(k)];
-    const RowRef& b = rows_[static_cast<std::size_t>(k + 1)];
-    return !a.blank && !b.blank && b.row == a.row + 1 && (Flags(k, c) & flag::kJoinDown) &&
-           (Flags(k + 1, c) & flag::kJoinUp);
-  }
-
-  // Every cell belongs to one block: the first free cell met, row by row,
-  // starts a block as far as its join bits reach over free cells.
-  void FindBlocks() {
-    for (int k = 0; k < n(); ++k)
-      for (int c = 0; c < table_.columns(); ++c) {
-        if (Owner(k, c) >= 0) continue;
-        Block b{k, c, k, c};
-        while (JoinedRight(k, b.c1) && Owner(k, b.c1 + 1) < 0) ++b.c1;
-        while (JoinedDown(b.k1, c) && Owner(b.k1 + 1, c) < 0) ++b.k1;
-        const int id = static_cast<int>(blocks_.size());
-        for (int kk = b.k0; kk <= b.k1; ++kk)
-          for (int cc = b.c0; cc <= b.c1; ++cc)
-            if (Owner(kk, cc) < 0) Owner(kk, cc) = id;
-        blocks_.push_back(b);
-      }
-  }
-
-  void DrawBlock(const Block& b) {
+  void DrawBlock(const DrawnBlock& b) {
     const Cell& cell = CellAt(b.k0, b.c0);
     const Rect rect{X(b.c0), Y(b.k0), X(b.c1 + 1), Y(b.k1 + 1)};
     if (HasColour(cell.background_colour))
@@ -122,19 +88,11 @@ class RowPainter {
 
     Text text = cell.text();
     if (!text.empty()) {
-      const CellStyle style = StyleOfCode(cell.attribute_code());
-      TextFormat format;
-      format.face = cell.face;
-      const int size = cell.font_size > 0 ? cell.font_size : 40;
-      format.size = std::max(1, ClampToInt(std::int64_t{size} * frame_.scale / 100));
-      format.bold = style.bold;
-      format.horizontal = style.horizontal;
-      format.vertical = style.vertical;
-      format.wrap = style.wrap;
-      format.colour = ColourOf(cell.text_colour, 0);
-      const int pad = std::min(ClampToInt(std::int64_t{kCellPadding} * frame_.scale / 100),
-                               std::max(rect.width() / 4, 0));
-      painter_.Text(Rect{rect.left + pad, rect.top, rect.right - pad, rect.bottom}, text, format);
+      const int pad = CellPadding(frame_.scale, rect.width());
+      const Rect box{rect.left + pad, rect.top, rect.right - pad, rect.bottom};
+      painter_.Text(
+          box, text,
+          FitText(text, CellFormat(cell, frame_.scale), box.width(), box.height(), painter_));
     }
     if (cell.flags & flag::kMarkFallingDiagonal)
       painter_.Line(rect.left, rect.top, rect.right, rect.bottom, kLineWidth);
@@ -202,7 +160,7 @@ class RowPainter {
   Painter& painter_;
   std::vector<std::int64_t> xs_, ys_;  // edges, unscaled
   std::vector<int> owner_;             // block of each drawn cell
-  std::vector<Block> blocks_;
+  std::vector<DrawnBlock> blocks_;
 };
 
 void DrawPageNumber(const PrintSettings& s, int number, PageSize paper, Painter& painter) {
@@ -274,18 +232,20 @@ CellStyle StyleOfCode(int code) {
 
 Text PageNumberText(int number) { return "第 "_gbk + std::to_string(number) + " 页"_gbk; }
 
-void DrawTable(const Table& table, Painter& painter) {
+void DrawTable(const Table& table, Painter& painter, int width) {
   std::vector<RowRef> rows;
   for (int row = 0; row < table.rows(); ++row) rows.push_back({row, false});
   Frame frame;
   frame.add_lines = table.print.add_table_lines != 0;
-  RowPainter(table, rows, frame, painter).Draw();
+  const Geometry geometry = LayOut(table, 100, width, painter);
+  RowPainter(table, geometry, rows, frame, painter).Draw();
 }
 
-PageSize TableExtent(const Table& table) {
+PageSize TableExtent(const Table& table, const TextMeasure& measure, int width) {
+  const Geometry geometry = LayOut(table, 100, width, measure);
   std::int64_t height = 0;
-  for (std::int32_t h : table.row_heights) height += std::max(h, 0);
-  return {ClampToInt(table.total_width()), ClampToInt(height)};
+  for (std::int64_t h : geometry.row_heights) height += h;
+  return {ClampToInt(geometry.width()), ClampToInt(height)};
 }
 
 void DrawPage(const Table& table, const Pagination& pagination, const Page& page, PageSize paper,
@@ -299,9 +259,9 @@ void DrawPage(const Table& table, const Pagination& pagination, const Page& page
 
   if (s.repeat_last_row != 0 && s.rows_per_page <= 0 && page.last_of_table && last >= first) {
     std::int64_t used = 0;
-    for (int row = first; row <= last; ++row)
-      used += std::max(table.row_heights[static_cast<std::size_t>(row)], 0);
-    const std::int64_t height = std::max(table.row_heights[static_cast<std::size_t>(last)], 0);
+    const std::vector<std::int64_t>& heights = pagination.geometry.row_heights;
+    for (int row = first; row <= last; ++row) used += heights[static_cast<std::size_t>(row)];
+    const std::int64_t height = heights[static_cast<std::size_t>(last)];
     const std::int64_t room = pagination.available_height - used;
     if (height > 0 && room >= height)
       for (std::int64_t i = 0; i < std::min(room / height, kMaxRepeatedRows); ++i)
@@ -313,7 +273,7 @@ void DrawPage(const Table& table, const Pagination& pagination, const Page& page
   frame.origin_y = ClampToInt(s.margin_top);
   frame.scale = pagination.scale;
   frame.add_lines = s.add_table_lines != 0;
-  RowPainter(table, rows, frame, painter).Draw();
+  RowPainter(table, pagination.geometry, rows, frame, painter).Draw();
   DrawPageNumber(s, page.number, paper, painter);
 }
 

@@ -32,25 +32,26 @@ struct CellStyle {
 // vertically centred where no side is named. Other codes draw as 1.
 CellStyle StyleOfCode(int code);
 
-// Widths of drawn lines, and the space between a cell's edge and its text,
-// in tenths of a millimetre (the padding is scaled with the table).
+// Widths of drawn lines, in tenths of a millimetre.
 constexpr int kLineWidth = 2;
 constexpr int kHeavyLineWidth = 6;
-constexpr int kCellPadding = 8;
 // Height of the printed page number.
 constexpr int kPageNumberSize = 35;
 
 // The printed page number, "第 N 页" (GBK).
 runtime::Text PageNumberText(int number);
 
-// The whole table at 100 percent with its top-left corner at (0, 0).
-void DrawTable(const Table& table, Painter& painter);
+// The whole table at 100 percent with its top-left corner at (0, 0), its
+// columns sharing `width` (0: their own widths) and its texts fitted to
+// their cells as the painter measures them (LayOut).
+void DrawTable(const Table& table, Painter& painter, int width = 0);
 
-// The size the whole table takes at 100 percent.
-PageSize TableExtent(const Table& table);
+// The size the whole table takes when DrawTable draws it.
+PageSize TableExtent(const Table& table, const TextMeasure& measure = TextMeasure(), int width = 0);
 
 // One page of `pagination` on `paper`, with the table's print settings:
-// the title rows, then the page's rows, scaled, inside the margins; on the
+// the title rows, then the page's rows, scaled, inside the margins, in the
+// pagination's geometry (the printable width, texts fitted); on the
 // last page of the table, when the settings ask for it and pages go by
 // height, copies of the last row's lines fill the rest of the page; the page
 // number at its position in the margin.

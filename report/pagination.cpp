@@ -5,8 +5,8 @@
 namespace report {
 namespace {
 
-std::int64_t HeightOf(const Table& table, int row) {
-  return std::max(table.row_heights[static_cast<std::size_t>(row)], 0);
+std::int64_t HeightOf(const Geometry& geometry, int row) {
+  return geometry.row_heights[static_cast<std::size_t>(row)];
 }
 
 bool JoinsRowBelow(const Table& table, int row) {
@@ -23,8 +23,8 @@ int GroupEnd(const Table& table, int row, int last) {
 }
 
 // First rows of the pages of rows first..last.
-std::vector<int> PageBreaks(const Table& table, int first, int last, int rows_per_page,
-                            std::int64_t available) {
+std::vector<int> PageBreaks(const Table& table, const Geometry& geometry, int first, int last,
+                            int rows_per_page, std::int64_t available) {
   std::vector<int> breaks{first};
   if (rows_per_page > 0) {
     for (int row = first; row <= last;) {
@@ -37,7 +37,7 @@ std::vector<int> PageBreaks(const Table& table, int first, int last, int rows_pe
   std::int64_t running = 0;
   for (int row = first; row <= last;) {
     int end = GroupEnd(table, row, last);
-    for (int r = row; r <= end; ++r) running += HeightOf(table, r);
+    for (int r = row; r <= end; ++r) running += HeightOf(geometry, r);
     if (running <= available) {
       row = end + 1;
       continue;
@@ -76,6 +76,9 @@ PageSize PaperOf(std::int16_t paper_size, std::int16_t orientation) {
     case 13:
       size = {1820, 2570};
       break;
+    case kReceiptRollPaper:
+      size = {800, 2970};
+      break;
     default:
       break;
   }
@@ -112,14 +115,15 @@ PageSize PrintableArea(PageSize paper, const PrintSettings& s) {
           less(paper.height, s.margin_top, s.margin_bottom)};
 }
 
-Pagination Paginate(const Table& table, PageSize printable) {
+Pagination Paginate(const Table& table, PageSize printable, const TextMeasure& measure) {
   const PrintSettings& s = table.print;
   Pagination result;
   result.scale = ScalePercent(s.scale_code, table.total_width(), printable.width);
+  result.geometry = LayOut(table, result.scale, printable.width, measure);
 
   const int titles = table.title_row_count();
   std::int64_t title_height = 0;
-  for (int row = 0; row < titles; ++row) title_height += HeightOf(table, row);
+  for (int row = 0; row < titles; ++row) title_height += HeightOf(result.geometry, row);
   result.available_height = std::int64_t{printable.height} * 100 / result.scale - title_height;
 
   int first = titles;
@@ -130,8 +134,8 @@ Pagination Paginate(const Table& table, PageSize printable) {
   }
   if (first > last) return result;
 
-  std::vector<int> breaks =
-      PageBreaks(table, first, last, std::max(s.rows_per_page, 0), result.available_height);
+  std::vector<int> breaks = PageBreaks(table, result.geometry, first, last,
+                                       std::max(s.rows_per_page, 0), result.available_height);
   result.total_pages = static_cast<int>(breaks.size());
 
   // Pages taken, 1-based and inclusive.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "report/sheet.h"
 #include "report/table.h"
 
 namespace report {
@@ -24,8 +25,13 @@ struct PageSize {
 // A4, the page taken when no printer says otherwise.
 constexpr PageSize kA4{2100, 2970};
 
+// The paper-size code of the 80 mm receipt roll, a size of the user's own
+// to the printer (80 mm wide; a page of it 297 mm long).
+constexpr std::int16_t kReceiptRollPaper = 256;
+
 // The paper of a printer paper-size code (1 Letter, 5 Legal, 8 A3, 9 A4,
-// 11 A5, 12 B4, 13 B5; any other code A4), turned for `orientation` 2.
+// 11 A5, 12 B4, 13 B5, kReceiptRollPaper; any other code A4), turned for
+// `orientation` 2.
 PageSize PaperOf(std::int16_t paper_size, std::int16_t orientation);
 
 // The scale code as it counts: below -2 as -2, 0 as 100, 1..19 as 20,
@@ -50,13 +56,17 @@ struct Pagination {
   // The height a page has for rows after the title rows, in the table's own
   // (unscaled) tenths of a millimetre; may be 0 or less.
   std::int64_t available_height = 0;
-  int total_pages = 0;      // pages of the whole run, before the range is taken
+  int total_pages = 0;  // pages of the whole run, before the range is taken
+  // The columns stretched or narrowed to the printable width, the rows as
+  // tall as their texts need (LayOut); the pages are cut by these heights.
+  Geometry geometry;
   std::vector<Page> pages;  // the pages printed, in order
 };
 
 // Paginates `table` with its print settings for a printable area of
-// `printable` (the paper less the margins).
-Pagination Paginate(const Table& table, PageSize printable);
+// `printable` (the paper less the margins), its texts measured by `measure`.
+Pagination Paginate(const Table& table, PageSize printable,
+                    const TextMeasure& measure = TextMeasure());
 
 // The printable area of `paper` under the margins of `settings`.
 PageSize PrintableArea(PageSize paper, const PrintSettings& settings);

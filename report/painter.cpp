@@ -1,6 +1,31 @@
 #include "report/painter.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace report {
+
+TextExtent TextMeasure::Measure(std::string_view text, const TextFormat& format,
+                                int wrap_width) const {
+  const double em = std::max(format.size, 1);
+  const double limit = format.wrap ? std::max(wrap_width, 1) : 1e300;
+  double line = 0, widest = 0;
+  int lines = 1;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool wide = byte >= 0x81 && i + 1 < text.size();
+    const double w = wide ? em : 0.6 * em;
+    if (line > 0 && line + w > limit) {
+      widest = std::max(widest, line);
+      line = 0;
+      ++lines;
+    }
+    line += w;
+    i += wide ? 2 : 1;
+  }
+  widest = std::max(widest, line);
+  return {static_cast<int>(std::ceil(widest)), static_cast<int>(std::ceil(lines * 1.3 * em))};
+}
 
 void RecordingPainter::Line(int x1, int y1, int x2, int y2, int width) {
   DrawOp op;

@@ -32,9 +32,28 @@ struct TextFormat {
   friend bool operator==(const TextFormat&, const TextFormat&) = default;
 };
 
-class Painter {
+// The room a text takes, in tenths of a millimetre.
+struct TextExtent {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const TextExtent&, const TextExtent&) = default;
+};
+
+// Measures texts as they will be drawn. This base estimates from the
+// characters alone (a double-byte character one character height wide, a
+// single-byte one 0.6 of it, lines 1.3 heights apart), which is what the
+// headless run paginates with; painters on a real device measure with
+// their fonts.
+class TextMeasure {
  public:
-  virtual ~Painter() = default;
+  virtual ~TextMeasure() = default;
+  // The room the GBK `text` takes drawn in `format`: on one line, or, when
+  // `format.wrap`, broken into lines no wider than `wrap_width`.
+  virtual TextExtent Measure(std::string_view text, const TextFormat& format, int wrap_width) const;
+};
+
+class Painter : public TextMeasure {
+ public:
   // A straight line `width` tenths of a millimetre wide.
   virtual void Line(int x1, int y1, int x2, int y2, int width) = 0;
   // Fills `rect` with `colour` (0xRRGGBB).

@@ -44,8 +44,10 @@ Text CheckPrintSettings(const PrintSettings& settings) {
 Text PrintTable(const Table& table, PrintDevice& device, const Text& job_name,
                 const Text& destination, PrintProgress* progress) {
   const PageSize paper = device.paper();
-  const Pagination pagination = Paginate(table, PrintableArea(paper, table.print));
   if (!device.BeginJob(job_name)) return print_text::CannotStartJob();
+  // Texts are fitted to their cells as the device's own fonts measure them.
+  const Pagination pagination =
+      Paginate(table, PrintableArea(paper, table.print), device.painter());
 
   const int copies = CopiesOf(table.print);
   const int pages = static_cast<int>(pagination.pages.size());

@@ -23,7 +23,8 @@ class PrintDevice {
   virtual bool BeginJob(const Text& job_name) = 0;
   // Starts a page; false when it cannot.
   virtual bool BeginPage() = 0;
-  // Draws on the page begun last.
+  // Draws on the page begun last; from BeginJob on, it also measures texts
+  // for the layout.
   virtual Painter& painter() = 0;
   virtual void EndPage() = 0;
   // Ends the job after its last page.

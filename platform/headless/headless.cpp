@@ -78,6 +78,19 @@ std::optional<std::string> ScriptedDialogs::AskPassword(std::string_view prompt,
   return password;
 }
 
+std::optional<std::string> ScriptedDialogs::AskSaveFileName(std::string_view caption,
+                                                            std::string_view proposed_path,
+                                                            std::string_view /*filter*/) {
+  ShownFileDialog shown{std::string(caption), std::string(proposed_path), std::nullopt, true};
+  if (!file_names_.empty()) {
+    shown.answer = std::move(file_names_.front());
+    shown.answered_by_default = false;
+    file_names_.pop_front();
+  }
+  if (file_observer_) file_observer_(shown);
+  return shown.answer;
+}
+
 bool ScriptedDialogs::OpenWebPage(std::string_view address) {
   opened_.emplace_back(address);
   if (open_observer_) open_observer_(opened_.back());

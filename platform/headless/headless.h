@@ -52,6 +52,13 @@ struct ShownPrompt {
   std::optional<std::string> answer;
 };
 
+// One file dialog as it was shown and answered (nullopt: cancelled).
+struct ShownFileDialog {
+  std::string caption, proposed_path;
+  std::optional<std::string> answer;
+  bool answered_by_default = false;
+};
+
 // One message box as it was shown and answered.
 struct ShownBox {
   std::string text, caption;
@@ -73,6 +80,11 @@ class ScriptedDialogs : public UserDialogs {
   void QueuePassword(std::optional<std::string> password) {
     passwords_.push_back(std::move(password));
   }
+  // The next file dialog picks `path` (nullopt: is cancelled). Without a
+  // queued name a file dialog is cancelled.
+  void QueueFileName(std::optional<std::string> path) { file_names_.push_back(std::move(path)); }
+  using FileObserver = std::function<void(const ShownFileDialog&)>;
+  void SetFileObserver(FileObserver observer) { file_observer_ = std::move(observer); }
   void SetBoxObserver(BoxObserver observer) { box_observer_ = std::move(observer); }
   void SetErrorObserver(TextObserver observer) { error_observer_ = std::move(observer); }
   void SetOpenObserver(TextObserver observer) { open_observer_ = std::move(observer); }
@@ -91,6 +103,9 @@ class ScriptedDialogs : public UserDialogs {
   void ShowRuntimeError(std::string_view text) override;
   std::optional<std::string> AskPassword(std::string_view prompt,
                                          std::string_view caption) override;
+  std::optional<std::string> AskSaveFileName(std::string_view caption,
+                                             std::string_view proposed_path,
+                                             std::string_view filter) override;
   // Always succeeds: the address is kept and passed to the observer.
   bool OpenWebPage(std::string_view address) override;
   void ShowStatus(std::string_view gbk) override;
@@ -106,6 +121,8 @@ class ScriptedDialogs : public UserDialogs {
   BoxObserver box_observer_;
   TextObserver error_observer_, open_observer_, status_observer_;
   PromptObserver prompt_observer_;
+  std::deque<std::optional<std::string>> file_names_;
+  FileObserver file_observer_;
   int cursor_x_ = 0, cursor_y_ = 0;
 };
 

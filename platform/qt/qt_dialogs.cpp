@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStatusBar>
 #include <QUrl>
 #include <vector>
@@ -57,11 +60,36 @@ QMessageBox::Icon IconOf(std::uint32_t style) {
   }
 }
 
+// The window a box belongs to: the active one (the main window, or the
+// modal window in front of it), else the first window shown.
+QWidget* OwnerWindow() {
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->isWindow() && !window->inherits("QMenu")) return window;
+  return nullptr;
+}
+
+// Makes a message box wide enough to show its whole title: a box sizes
+// itself by its text and buttons, so a short text under a longer title
+// would show the title cut.
+void FitTitle(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  const QFontMetrics metrics(QApplication::font("QWorkspaceTitleBar"));
+  // Room for the icon and the title bar's buttons beside the title.
+  const int width = metrics.horizontalAdvance(box.windowTitle()) * 5 / 4 + 140;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 BoxAnswer QtDialogs::ShowMessageBox(std::string_view text, std::string_view caption,
                                     std::uint32_t style) {
-  QMessageBox box(IconOf(style), ToQString(caption), ToQString(text));
+  // Centred over the window it belongs to.
+  QMessageBox box(IconOf(style), ToQString(caption), ToQString(text), QMessageBox::NoButton,
+                  OwnerWindow());
+  FitTitle(box);
   std::vector<ButtonChoice> buttons = ButtonsOf(style);
   QMessageBox::StandardButtons all;
   for (const ButtonChoice& choice : buttons) all |= choice.button;
@@ -82,17 +110,28 @@ BoxAnswer QtDialogs::ShowMessageBox(std::string_view text, std::string_view capt
 }
 
 void QtDialogs::ShowRuntimeError(std::string_view text) {
-  QMessageBox box(QMessageBox::Critical, ToQString("错误"_gbk), ToQString(text), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, ToQString("错误"_gbk), ToQString(text), QMessageBox::Ok,
+                  OwnerWindow());
+  FitTitle(box);
   box.exec();
 }
 
 std::optional<std::string> QtDialogs::AskPassword(std::string_view prompt,
                                                   std::string_view caption) {
   bool ok = false;
-  QString password = QInputDialog::getText(nullptr, ToQString(caption), ToQString(prompt),
+  QString password = QInputDialog::getText(OwnerWindow(), ToQString(caption), ToQString(prompt),
                                            QLineEdit::Password, QString(), &ok);
   if (!ok) return std::nullopt;
   return FromQString(password);
+}
+
+std::optional<std::string> QtDialogs::AskSaveFileName(std::string_view caption,
+                                                      std::string_view proposed_path,
+                                                      std::string_view filter) {
+  const QString chosen = QFileDialog::getSaveFileName(OwnerWindow(), ToQString(caption),
+                                                      ToQString(proposed_path), ToQString(filter));
+  if (chosen.isEmpty()) return std::nullopt;
+  return FromQString(chosen);
 }
 
 bool QtDialogs::OpenWebPage(std::string_view address) {

@@ -17,6 +17,10 @@ class QtDialogs : public UserDialogs {
   void ShowRuntimeError(std::string_view text) override;
   std::optional<std::string> AskPassword(std::string_view prompt,
                                          std::string_view caption) override;
+  // A save dialog that asks before replacing a file.
+  std::optional<std::string> AskSaveFileName(std::string_view caption,
+                                             std::string_view proposed_path,
+                                             std::string_view filter) override;
   bool OpenWebPage(std::string_view address) override;
   // Shown in the status bar of the window marked with kStatusLineProperty.
   void ShowStatus(std::string_view gbk) override;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -105,6 +107,14 @@ TEST_F(QtWindows, EveryWindowIsBuiltAndEveryPageClickedThrough) {
   auto* checked_list = qobject_cast<QTableView*>(Widget(kMainWindow, "到货超级列表框"));
   EXPECT_EQ(checked_list->columnWidth(0), 170) << "a 16-digit number beside the check box";
   EXPECT_EQ(checked_list->model()->columnCount(), 9);
+
+  // The date pickers' calendars speak Chinese whatever the system's language.
+  const QList<QDateEdit*> dates = main->findChildren<QDateEdit*>();
+  EXPECT_FALSE(dates.isEmpty());
+  for (QDateEdit* date : dates) {
+    EXPECT_EQ(date->locale().language(), QLocale::Chinese);
+    EXPECT_EQ(date->calendarWidget()->locale().language(), QLocale::Chinese);
+  }
 
   for (std::uint32_t id : {kSettingsWindow, kCancellationWindow}) {
     ASSERT_TRUE(forms_->LoadWindow(id, 0, false));

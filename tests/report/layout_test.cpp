@@ -104,6 +104,7 @@ TEST(DrawTable, AddedTableLinesGoRoundEveryBlock) {
 
 TEST(DrawTable, TextCarriesFaceSizeAndColours) {
   Table t(1, 1);
+  t.row_heights = {100};  // room for the size: a taller text would be made smaller
   Cell& cell = t.At(0, 0);
   cell.SetText("x");
   cell.face = "黑体"_gbk;
@@ -121,7 +122,7 @@ TEST(DrawTable, TextCarriesFaceSizeAndColours) {
   EXPECT_EQ(f.size, 70);
   EXPECT_TRUE(f.bold);
   EXPECT_EQ(f.colour, 0xFF0000u);
-  EXPECT_EQ(p.ops()[2], LineAt(0, 0, Table::kDefaultColumnWidth, Table::kDefaultRowHeight));
+  EXPECT_EQ(p.ops()[2], LineAt(0, 0, Table::kDefaultColumnWidth, 100));
 }
 
 TEST(DrawTable, ColoursWithTheTopByteSetMeanTheDefault) {
@@ -156,7 +157,9 @@ TEST(DrawTable, DisagreeingJoinBitsDrawEveryCellAtMostOnce) {
   }
 }
 
-TEST(DrawPage, ScalesInsideTheMargins) {
+// The columns share the printable width (2100 - 100 - 230); the text and
+// the rows keep the scale.
+TEST(DrawPage, ScalesInsideTheMarginsAndFillsTheirWidth) {
   Table t(1, 1);
   t.column_widths = {1000};
   t.row_heights = {100};
@@ -171,12 +174,12 @@ TEST(DrawPage, ScalesInsideTheMargins) {
   RecordingPainter p;
   DrawPage(t, pages, pages.pages[0], kA4, p);
   auto lines = OfKind(p, DrawOp::Kind::kLine);
-  EXPECT_EQ(lines, (std::vector<DrawOp>{LineAt(100, 200, 100, 250), LineAt(600, 200, 600, 250),
-                                        LineAt(100, 200, 600, 200), LineAt(100, 250, 600, 250)}));
+  EXPECT_EQ(lines, (std::vector<DrawOp>{LineAt(100, 200, 100, 250), LineAt(1870, 200, 1870, 250),
+                                        LineAt(100, 200, 1870, 200), LineAt(100, 250, 1870, 250)}));
   auto texts = OfKind(p, DrawOp::Kind::kText);
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].format.size, 35);
-  EXPECT_EQ(texts[0].rect, (Rect{100 + kCellPadding / 2, 200, 600 - kCellPadding / 2, 250}));
+  EXPECT_EQ(texts[0].rect, (Rect{100 + kCellPadding / 2, 200, 1870 - kCellPadding / 2, 250}));
 }
 
 TEST(DrawPage, TitleRowsHeadEveryPage) {

@@ -65,4 +65,20 @@ void BuildTwoItemReceipt(const CommandCall& call, const Value& source) {
   AddReceiptItem(call, source, 8, {"USB集线器"_gbk, "1", "45", "45"}, 73, 55);
 }
 
+void BuildHardReceipt(const CommandCall& call, const Value& source) {
+  StartReceipt(call, source, "杭州西湖区文三路小林海外代购旗舰店总店"_gbk, "DG2026123123595901");
+  auto text = [&](int row, int column, const std::string& t) {
+    call("DataSrcSetCellText", {source, Value::Int(row), Value::Int(column), Value::OfText(t)});
+  };
+  text(4, 1, "客户信息:欧阳娜娜娜  13800001111 微信hz_daigou_2026"_gbk);
+  text(5, 1, "备注:周六下午五点以后来取，两件一起包装，发票抬头写杭州某某贸易有限公司"_gbk);
+  AddReceiptItem(call, source, 7, {"儿童凉鞋夏季新款女童"_gbk, "99999", "12345678.99", "10000"},
+                 12345678.99, 10000);
+  AddReceiptItem(call, source, 8, {"USB3.0集线器"_gbk, "2147483647", "87654321.5", "12345678.9"},
+                 12345678.99 + 87654321.5, 10000 + 12345678.9);
+  AddReceiptItem(call, source, 9, {"WWWWWWWWWW", "1", "-12345678.12", "0.01"},
+                 12345678.99 + 87654321.5 - 12345678.12, 10000 + 12345678.9 + 0.01);
+  text(3, 2, "2026年12月31日23时59分59秒"_gbk);
+}
+
 }  // namespace report::testing

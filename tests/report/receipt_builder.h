@@ -29,4 +29,10 @@ void AddReceiptItem(const CommandCall& call, const runtime::Value& source, int r
 // A receipt of two items for shop "小林代购" and order "DG20080501001".
 void BuildTwoItemReceipt(const CommandCall& call, const runtime::Value& source);
 
+// A receipt of the hardest texts a shop meets: a shop name of 20
+// characters, the longest date-time, long customer and remark lines, goods
+// names of 10 bytes and more, amounts of 8 digits before the point and a
+// debt of 8 digits.
+void BuildHardReceipt(const CommandCall& call, const runtime::Value& source);
+
 }  // namespace report::testing
