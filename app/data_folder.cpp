@@ -44,7 +44,7 @@ DataFolder PrepareUsersDataFolder(const std::string& gbk_path) {
                   "\r\n请检查磁盘空间和文件夹权限。"_gbk;
     return folder;
   }
-  folder.note = "第一次启动：已为您建立数据文件夹 "_gbk + gbk_path +
+  folder.note = "第一次启动：已为您建立数据文件夹\r\n"_gbk + gbk_path +
                 "\r\n和其中空的数据文件（流水账、客户库、报表库）。订单、客户和小票都保存在"
                 "这个文件夹里，备份时请复制整个文件夹。"_gbk;
   return folder;
