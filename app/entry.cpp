@@ -51,6 +51,21 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& err
   return true;
 }
 
+bool TellDataFolderNote(const CommandLine& line, bool box) {
+  const std::string& note = line.data_folder_note;
+  if (note.empty()) return !line.data_folder_failed;
+  if (box) {
+    using platform::operator""_gbk;
+    const std::uint32_t icon = line.data_folder_failed ? 0x10 : 0x40;  // stop, information
+    platform::Current().dialogs->ShowMessageBox(note, "代购店"_gbk, icon);
+  } else {
+    std::string utf8 = platform::GbkToUtf8(note);
+    for (std::size_t at; (at = utf8.find("\r\n")) != std::string::npos;) utf8.replace(at, 2, "\n");
+    std::cerr << "orderdesk: " << utf8 << '\n';
+  }
+  return !line.data_folder_failed;
+}
+
 void RegisterAllCommands() {
   runtime::CommandTable& table = runtime::Commands();
   runtime::RegisterCoreCommands(table);
@@ -73,6 +88,9 @@ int RunDesk(forms::FormRuntime& forms) {
 }
 
 int RunHeadless(const CommandLine& line) {
+  // The transcript is what the script's user sees; the data folder's note
+  // goes beside it.
+  if (!TellDataFolderNote(line, false)) return 255;
   std::ifstream file;
   std::istream* script = &std::cin;
   if (line.script != "-") {

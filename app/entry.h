@@ -14,7 +14,18 @@ struct CommandLine {
   std::string script;       // --script: the script file, "-" for standard input
   std::string screenshots;  // --screenshots: folder for page images
   bool has_script = false;
+  // Set by main from the data folder it found (data_folder.h): what the
+  // person is told once before the desk starts (GBK), and whether the desk
+  // cannot start because the folder could not be made.
+  std::string data_folder_note;
+  bool data_folder_failed = false;
 };
+
+// Tells the person the data folder's note, if there is one: with the
+// message-box service when `box` is true, otherwise on the standard error.
+// Returns false when the desk cannot start (the runtime error's exit status
+// follows).
+bool TellDataFolderNote(const CommandLine& line, bool box);
 
 // Parses the arguments; on a bad one writes why to `error` and returns false.
 bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& error);

@@ -1,6 +1,7 @@
 // orderdesk [--dir DIR] [--script FILE] [--screenshots OUT]
 #include <iostream>
 
+#include "app/data_folder.h"
 #include "app/entry.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
@@ -15,10 +16,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   // Relative names (the data files, the settings file) resolve in the
-  // program directory.
-  std::string dir = line.dir.empty() ? platform::ProgramDirectory() : platform::Utf8ToGbk(line.dir);
-  if (!platform::ChangeDirectory(dir)) {
-    std::cerr << "orderdesk: cannot enter directory " << platform::GbkToUtf8(dir) << '\n';
+  // program directory: the data folder of this run.
+  const desk::DataFolder folder = desk::FindDataFolder(line.dir);
+  line.data_folder_note = folder.note;
+  line.data_folder_failed = folder.failed;
+  if (!folder.failed && !platform::ChangeDirectory(folder.path)) {
+    std::cerr << "orderdesk: cannot enter directory " << platform::GbkToUtf8(folder.path) << '\n';
     return 2;
   }
   // A memory shortage anywhere outside a command or handler still ends in

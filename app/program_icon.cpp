@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 namespace desk {
 namespace {
@@ -23,20 +24,22 @@ constexpr Colour kPaper{0xFF, 0xFF, 0xFF, 0xFF};
 constexpr Colour kInk{0x60, 0x60, 0x60, 0xFF};
 
 // A red tile with rounded corners holding a white receipt with three lines
-// of print (x, y from the top left).
-Colour PixelAt(int x, int y) {
-  constexpr int kRadius = 6;
-  auto outside_corner = [](int dx, int dy) { return dx * dx + dy * dy > kRadius * kRadius; };
-  const int cx =
-      x < kRadius ? kRadius - x : (x > kSide - 1 - kRadius ? x - (kSide - 1 - kRadius) : 0);
-  const int cy =
-      y < kRadius ? kRadius - y : (y > kSide - 1 - kRadius ? y - (kSide - 1 - kRadius) : 0);
-  if (cx > 0 && cy > 0 && outside_corner(cx, cy)) return kClear;
-  const bool on_paper = x >= 9 && x <= 22 && y >= 5 && y <= 26;
+// of print, drawn on a 32 x 32 grid: (u, v) is a point on it from the top
+// left, so that pixel (x, y) of the 32-pixel icon is the point (x + 0.5,
+// y + 0.5) and larger pictures sample the same shapes more finely.
+Colour ColourAt(double u, double v) {
+  constexpr double kRadius = 6;
+  constexpr double kNear = kRadius + 0.5, kFar = kSide - kRadius - 0.5;
+  const double cx = u < kNear ? kNear - u : (u > kFar ? u - kFar : 0);
+  const double cy = v < kNear ? kNear - v : (v > kFar ? v - kFar : 0);
+  if (cx > 0 && cy > 0 && cx * cx + cy * cy > kRadius * kRadius) return kClear;
+  const bool on_paper = u >= 9 && u < 23 && v >= 5 && v < 27;
   if (!on_paper) return kRed;
-  const bool print_line = (y == 10 || y == 15 || y == 20) && x >= 11 && x <= 20;
-  return print_line ? kInk : kPaper;
+  const bool print_line = (v >= 10 && v < 11) || (v >= 15 && v < 16) || (v >= 20 && v < 21);
+  return print_line && u >= 11 && u < 21 ? kInk : kPaper;
 }
+
+Colour PixelAt(int x, int y) { return ColourAt(x + 0.5, y + 0.5); }
 
 void Put16(std::uint8_t* at, std::uint16_t v) {
   at[0] = static_cast<std::uint8_t>(v);
@@ -86,6 +89,31 @@ std::array<std::uint8_t, kProgramIconSize> MakeIcon() {
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> ProgramIconImage(int side) {
+  // Each pixel averages kSamples x kSamples points of the drawing, weighted
+  // by their opacity, so edges that fall inside a pixel come out smooth.
+  constexpr int kSamples = 8;
+  std::vector<std::uint8_t> image(static_cast<std::size_t>(side) * side * 4);
+  const double scale = static_cast<double>(kSide) / side;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      double r = 0, g = 0, b = 0, a = 0;
+      for (int sy = 0; sy < kSamples; ++sy) {
+        for (int sx = 0; sx < kSamples; ++sx) {
+          const Colour c =
+              ColourAt((x + (sx + 0.5) / kSamples) * scale, (y + (sy + 0.5) / kSamples) * scale);
+          r += c.r * c.a, g += c.g * c.a, b += c.b * c.a, a += c.a;
+        }
+      }
+      std::uint8_t* px = image.data() + (static_cast<std::size_t>(y) * side + x) * 4;
+      const auto channel = [](double v) { return static_cast<std::uint8_t>(v + 0.5); };
+      if (a > 0) px[0] = channel(r / a), px[1] = channel(g / a), px[2] = channel(b / a);
+      px[3] = channel(a / (kSamples * kSamples));
+    }
+  }
+  return image;
+}
 
 std::span<const std::uint8_t> ProgramIcon() {
   static const std::array<std::uint8_t, kProgramIconSize> kIcon = MakeIcon();

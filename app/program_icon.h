@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace desk {
 
@@ -15,5 +16,9 @@ constexpr std::size_t kProgramIconSize = 4286;
 
 // The icon file's bytes, made once and fixed for the whole run.
 std::span<const std::uint8_t> ProgramIcon();
+
+// The same drawing as a `side` x `side` picture (the desktop's icon sizes):
+// R G B A bytes, not premultiplied, the top row first.
+std::vector<std::uint8_t> ProgramIconImage(int side);
 
 }  // namespace desk

@@ -68,6 +68,8 @@ int RunWithWindows(int argc, char** argv, const CommandLine& line) {
   platform::QtClipboard clipboard;
   platform::QtDialogs dialogs;
   platform::ScopedServices services({nullptr, &clipboard, &dialogs});
+  // Pictures are taken without a person to read the note.
+  if (!TellDataFolderNote(line, line.screenshots.empty())) return 255;
   if (!line.screenshots.empty()) return SaveScreenshots(line);
   gui::QtPrintService printing;
   report::ScopedBindings print_with_windows({nullptr, &printing});

@@ -1,23 +1,13 @@
-// The order desk's three data files and their fields, as a new
-// installation gets them.
+// The order desk's data files, for ldgtool and the benchmarks: the one list
+// lives with the desk (app/desk_files.h), which makes them on its first start.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "store/creator.h"
+#include "app/desk_files.h"
 
 namespace ldgtool {
 
-struct DeskFile {
-  std::string file_name;  // UTF-8, in the program directory
-  std::vector<store::NewField> fields;
-};
-
-// The password that protects all three.
-inline constexpr const char* kDeskPassword = "qkd3094716";
-
-// The ledger, the customer book and the report book.
-std::vector<DeskFile> DeskFiles();
+using desk::DeskFile;
+using desk::DeskFiles;
+using desk::kDeskPassword;
 
 }  // namespace ldgtool

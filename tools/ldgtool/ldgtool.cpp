@@ -7,13 +7,13 @@
 #include <optional>
 #include <ostream>
 
+#include "app/desk_files.h"
 #include "platform/file.h"
 #include "platform/gbk.h"
 #include "store/creator.h"
 #include "store/database_list.h"
 #include "store/repairer.h"
 #include "store/verifier.h"
-#include "tools/ldgtool/desk_files.h"
 #include "tools/ldgtool/tsv.h"
 
 namespace ldgtool {
@@ -111,30 +111,13 @@ class Tool {
   }
 
   int Init(const std::string& dir) {
-    std::vector<DeskFile> files = DeskFiles();
-    // Nothing is created unless every file can be.
-    for (const DeskFile& desk : files) {
-      std::string path = (std::filesystem::path(dir) / desk.file_name).string();
-      std::string gbk = platform::Utf8ToGbk(path);
-      std::vector<std::string> taken = {gbk};
-      bool long_values =
-          std::any_of(desk.fields.begin(), desk.fields.end(),
-                      [](const store::NewField& f) { return store::IsLongValueType(f.type); });
-      if (long_values) taken.push_back(store::NewLongValueFileName(gbk));
-      for (const std::string& name : taken) {
-        if (auto existing = platform::FindIgnoringCase(name)) {
-          err_ << "ldgtool: " << Utf8(*existing) << " exists; nothing was created\n";
-          return kFailed;
-        }
-      }
+    const desk::MadeDeskFiles made = desk::MakeDeskFiles(dir);
+    if (!made.existing.empty()) {
+      err_ << "ldgtool: " << made.existing << " exists; nothing was created\n";
+      return kFailed;
     }
-    for (const DeskFile& desk : files) {
-      std::string path = (std::filesystem::path(dir) / desk.file_name).string();
-      store::ErrorNumber result =
-          store::CreateDataFile(platform::Utf8ToGbk(path), desk.fields, kDeskPassword);
-      if (result != store::error::kOk) return StoreError(path, result);
-      out_ << "created " << path << "\n";
-    }
+    for (const std::string& path : made.created) out_ << "created " << path << "\n";
+    if (!made.failed.empty()) return StoreError(made.failed, made.error);
     return 0;
   }
 

@@ -1,8 +1,12 @@
-#include "tools/ldgtool/desk_files.h"
+#include "app/desk_files.h"
 
+#include <algorithm>
+
+#include "platform/file.h"
 #include "platform/gbk.h"
+#include "store/format.h"
 
-namespace ldgtool {
+namespace desk {
 namespace {
 
 using store::FieldType;
@@ -54,4 +58,52 @@ std::vector<DeskFile> DeskFiles() {
   };
 }
 
-}  // namespace ldgtool
+namespace {
+
+// `name` in the folder `dir`.
+std::string InFolder(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  const char last = dir.back();
+  return last == '/' || last == '\\' ? dir + name : dir + "/" + name;
+}
+
+// The GBK paths of everything `desk` makes: the data file, then its
+// long-value file when a field needs one.
+std::vector<std::string> FilesOf(const std::string& dir, const DeskFile& desk) {
+  std::vector<std::string> names = {platform::Utf8ToGbk(InFolder(dir, desk.file_name))};
+  const bool long_values =
+      std::any_of(desk.fields.begin(), desk.fields.end(),
+                  [](const store::NewField& f) { return store::IsLongValueType(f.type); });
+  if (long_values) names.push_back(store::NewLongValueFileName(names.front()));
+  return names;
+}
+
+}  // namespace
+
+std::optional<std::string> ExistingDeskFile(const std::string& dir) {
+  for (const DeskFile& desk : DeskFiles())
+    for (const std::string& name : FilesOf(dir, desk))
+      if (auto existing = platform::FindIgnoringCase(name)) return platform::GbkToUtf8(*existing);
+  return std::nullopt;
+}
+
+MadeDeskFiles MakeDeskFiles(const std::string& dir) {
+  MadeDeskFiles made;
+  // Nothing is created unless every file can be.
+  if (auto existing = ExistingDeskFile(dir)) {
+    made.existing = *existing;
+    return made;
+  }
+  for (const DeskFile& desk : DeskFiles()) {
+    const std::string path = InFolder(dir, desk.file_name);
+    made.error = store::CreateDataFile(platform::Utf8ToGbk(path), desk.fields, kDeskPassword);
+    if (made.error != store::error::kOk) {
+      made.failed = path;
+      return made;
+    }
+    made.created.push_back(path);
+  }
+  return made;
+}
+
+}  // namespace desk

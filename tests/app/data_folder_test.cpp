@@ -1,0 +1,80 @@
+// The folder a run keeps its data in, and the first start in the user's
+// data folder.
+#include "app/data_folder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/gbk.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using desk::DataFolderRule;
+
+TEST(ChooseDataFolder, TheNamedFolderThenThePortableCopyThenTheUsersFolder) {
+  const struct {
+    bool named, holds_data_files, users_own;
+    DataFolderRule expected;
+  } cases[] = {
+      {true, false, false, DataFolderRule::kNamed},
+      {true, true, true, DataFolderRule::kNamed},
+      {false, true, false, DataFolderRule::kBesideProgram},  // a portable copy anywhere
+      {false, false, true, DataFolderRule::kBesideProgram},  // the user's own copy, a build
+      {false, true, true, DataFolderRule::kBesideProgram},
+      {false, false, false, DataFolderRule::kUsersDataFolder},  // an installed program
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(desk::ChooseDataFolder(c.named, {c.holds_data_files, c.users_own}), c.expected)
+        << c.named << c.holds_data_files << c.users_own;
+}
+
+unsigned ModeOf(const std::filesystem::path& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+TEST(PrepareUsersDataFolder, TheFirstStartMakesThePrivateFolderAndEmptyFilesAndSaysSoOnce) {
+  testing_support::TempDir home;
+  const std::filesystem::path folder = home.path() / "share" / "orderdesk";
+  const std::string gbk = platform::Utf8ToGbk(folder.string());
+
+  const desk::DataFolder first = desk::PrepareUsersDataFolder(gbk);
+  EXPECT_FALSE(first.failed);
+  EXPECT_EQ(first.path, gbk);
+  EXPECT_NE(platform::GbkToUtf8(first.note).find(folder.string()), std::string::npos);
+  EXPECT_EQ(ModeOf(folder), 0700u);
+  EXPECT_EQ(ModeOf(home.path() / "share"), 0700u);
+  for (const char* name : {"流水账.ldg", "客户库.ldg", "报表库.ldg", "报表库.lgt"})
+    EXPECT_EQ(ModeOf(folder / name), 0600u) << name;
+
+  const auto ledger_size = std::filesystem::file_size(folder / "流水账.ldg");
+  const desk::DataFolder second = desk::PrepareUsersDataFolder(gbk);
+  EXPECT_FALSE(second.failed);
+  EXPECT_TRUE(second.note.empty());
+  EXPECT_EQ(std::filesystem::file_size(folder / "流水账.ldg"), ledger_size);
+}
+
+TEST(PrepareUsersDataFolder, AFolderHoldingSomeOfTheFilesIsLeftAsItIs) {
+  testing_support::TempDir folder;
+  std::ofstream(folder.File("客户库.ldg")) << "customers";
+  const desk::DataFolder prepared =
+      desk::PrepareUsersDataFolder(platform::Utf8ToGbk(folder.path().string()));
+  EXPECT_FALSE(prepared.failed);
+  EXPECT_TRUE(prepared.note.empty());
+  EXPECT_FALSE(std::filesystem::exists(folder.File("流水账.ldg")));
+}
+
+TEST(PrepareUsersDataFolder, AFolderThatCannotBeMadeIsAFailureThatSaysWhere) {
+  testing_support::TempDir home;
+  std::ofstream(home.File("share")) << "a file where the folder would go";
+  const std::string folder = home.File("share") + "/orderdesk";
+  const desk::DataFolder prepared = desk::PrepareUsersDataFolder(platform::Utf8ToGbk(folder));
+  EXPECT_TRUE(prepared.failed);
+  EXPECT_NE(platform::GbkToUtf8(prepared.note).find(folder), std::string::npos);
+}
+
+}  // namespace
