@@ -4,10 +4,14 @@
 #include "app/data_folder.h"
 #include "app/entry.h"
 #include "platform/gbk.h"
+#include "platform/program_start.h"
 #include "platform/services.h"
 #include "runtime/error_report.h"
 
 int main(int argc, char** argv) {
+  platform::ProgramStart start(argc, argv);
+  argc = start.argc();
+  argv = start.argv();
   desk::CommandLine line;
   std::string error;
   if (!desk::ParseCommandLine(argc, argv, line, error)) {

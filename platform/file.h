@@ -93,6 +93,13 @@ OpenedFile OpenFile(std::string_view gbk_path, FileAccess access, FileSharing sh
 // writable by its owner only. An existing file is left alone: kAccessDenied.
 OpenedFile CreateNewFile(std::string_view gbk_path);
 
+// Removes the file `gbk_path`; false when it cannot.
+bool RemoveFile(std::string_view gbk_path);
+
+// Copies the file `gbk_from` to the new file `gbk_to`, readable and
+// writable by its owner only; false when `gbk_to` exists or copying fails.
+bool CopyToNewFile(std::string_view gbk_from, std::string_view gbk_to);
+
 // How files are opened; tests put a fault-injecting opener in its place.
 using FileOpener =
     std::function<OpenedFile(std::string_view gbk_path, FileAccess access, FileSharing sharing)>;

@@ -1,60 +1,14 @@
 #include "platform/gbk.h"
 
-#include <iconv.h>
-
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <mutex>
+
+#include "platform/system.h"
 
 namespace platform {
 namespace {
-
-// One conversion with iconv. On an invalid or unconvertible sequence
-// `on_invalid` is called with the offending byte and the input advances by one.
-template <typename OnInvalid>
-std::string Convert(const char* to, const char* from, std::string_view input,
-                    OnInvalid on_invalid) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
-  std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
-  std::string out;
-  out.reserve(input.size() * 3 / 2 + 4);
-  char* in_ptr = const_cast<char*>(input.data());
-  std::size_t in_left = input.size();
-  char buffer[1024];
-  while (in_left > 0) {
-    char* out_ptr = buffer;
-    std::size_t out_left = sizeof buffer;
-    std::size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-    out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-    if (rc == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG) continue;
-      // EILSEQ or EINVAL: one bad byte, report it and go on after it.
-      on_invalid(out, static_cast<unsigned char>(*in_ptr));
-      ++in_ptr;
-      --in_left;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-  }
-  return out;
-}
-
-std::u32string Utf8ToCodes(std::string_view utf8) {
-  std::u32string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    auto b = static_cast<unsigned char>(utf8[i]);
-    std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    char32_t c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
-    for (std::size_t k = 1; k < n && i + k < utf8.size(); ++k)
-      c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    out += c;
-    i += n;
-  }
-  return out;
-}
 
 // Every byte sequence of one or two bytes from 0x80 up that is a character,
 // with its Unicode character (0 where it is none), worked out once with the
@@ -63,19 +17,14 @@ std::u32string Utf8ToCodes(std::string_view utf8) {
 class CharTable {
  public:
   CharTable() {
-    iconv_t to_utf8 = iconv_open("UTF-8", "CP936");
-    iconv_t to_gbk = iconv_open("CP936", "UTF-8");
-    if (to_utf8 == reinterpret_cast<iconv_t>(-1) || to_gbk == reinterpret_cast<iconv_t>(-1)) return;
     for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
-      single_[lead - 0x80] = Check(to_utf8, to_gbk, std::string(1, static_cast<char>(lead)));
+      single_[lead - 0x80] = system::Cp936Char(std::string(1, static_cast<char>(lead)));
       for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
         if (trail == 0x7F) continue;
         std::string pair = {static_cast<char>(lead), static_cast<char>(trail)};
-        pairs_[(lead - 0x80) * 256 + trail] = Check(to_utf8, to_gbk, pair);
+        pairs_[(lead - 0x80) * 256 + trail] = system::Cp936Char(pair);
       }
     }
-    iconv_close(to_utf8);
-    iconv_close(to_gbk);
   }
   char32_t Single(unsigned char byte) const { return single_[byte - 0x80]; }
   char32_t Pair(unsigned char lead, unsigned char trail) const {
@@ -83,27 +32,6 @@ class CharTable {
   }
 
  private:
-  static std::string Run(iconv_t cd, const std::string& input) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char buffer[16];
-    char* in = const_cast<char*>(input.data());
-    std::size_t in_left = input.size();
-    char* out = buffer;
-    std::size_t out_left = sizeof buffer;
-    if (iconv(cd, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1) || in_left != 0)
-      return {};
-    // Flush any state the converter still holds.
-    if (iconv(cd, nullptr, nullptr, &out, &out_left) == static_cast<std::size_t>(-1)) return {};
-    return std::string(buffer, static_cast<std::size_t>(out - buffer));
-  }
-  static char32_t Check(iconv_t to_utf8, iconv_t to_gbk, const std::string& bytes) {
-    std::string utf8 = Run(to_utf8, bytes);
-    if (utf8.empty()) return 0;
-    std::u32string codes = Utf8ToCodes(utf8);
-    if (codes.size() != 1 || Run(to_gbk, utf8) != bytes) return 0;
-    return codes[0];
-  }
-
   std::array<char32_t, 128> single_{};
   std::array<char32_t, 128 * 256> pairs_{};
 };
@@ -172,9 +100,7 @@ bool EqualIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
-  return Convert("CP936", "UTF-8", utf8, [](std::string& out, unsigned char) { out += '?'; });
-}
+std::string Utf8ToGbk(std::string_view utf8) { return system::Utf8ToCp936(utf8); }
 
 std::string Utf8ToGbkTyped(std::string_view utf8, bool* dropped) {
   bool any = false;

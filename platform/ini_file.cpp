@@ -1,15 +1,9 @@
 #include "platform/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <filesystem>
 #include <vector>
 
-#include "platform/file_names.h"
 #include "platform/gbk.h"
+#include "platform/system.h"
 
 namespace platform {
 namespace {
@@ -110,106 +104,25 @@ bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// --- Files ---
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string content;
-  char buffer[8192];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return content;
-}
-
-bool WriteAll(int fd, std::string_view content) {
-  while (!content.empty()) {
-    ssize_t n = write(fd, content.data(), content.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    content.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return fsync(fd) == 0;
-}
-
-void SyncFolderOf(const std::string& path) {
-  std::string folder = std::filesystem::path(path).parent_path().string();
-  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
-
-// A file is read-only when nobody may write it or we may not.
-bool IsReadOnly(const std::string& path, const struct stat& status) {
-  return (status.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
-}
-
-// Puts `content` in place of the file at `path`. An existing file is
-// replaced by renaming a finished copy over it, so that a crash part-way
-// leaves either the old text or the new one; its permissions are kept.
-bool ReplaceFile(std::string path, std::string_view content) {
-  std::error_code error;
-  if (std::filesystem::is_symlink(path, error)) {
-    auto target = std::filesystem::canonical(path, error);
-    if (error) return false;
-    path = target.string();
-  }
-  struct stat status {};
-  if (stat(path.c_str(), &status) != 0) {
-    if (errno != ENOENT) return false;
-    // A new file: there is nothing else in it to lose.
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool written = WriteAll(fd, content);
-    if (close(fd) != 0) written = false;
-    if (!written) unlink(path.c_str());
-    if (written) SyncFolderOf(path);
-    return written;
-  }
-  if (!S_ISREG(status.st_mode) || IsReadOnly(path, status)) return false;
-  std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool written = fchmod(fd, status.st_mode & 07777) == 0 && WriteAll(fd, content);
-  if (close(fd) != 0) written = false;
-  if (written && rename(temporary.c_str(), path.c_str()) == 0) {
-    SyncFolderOf(path);
-    return true;
-  }
-  unlink(temporary.c_str());
-  return false;
-}
-
 // Applies `edit` to the file's text and stores the result when it changed.
 // A missing file counts as empty, but an edit that leaves it empty creates
 // nothing.
 template <typename Edit>
 bool EditFile(std::string_view file, Edit edit) {
-  std::string path = NativePath(CutAtNul(file));
+  std::string path = CutAtNul(file);
   if (path.empty()) return false;
-  std::optional<std::string> old_content = ReadWholeFile(path);
+  std::optional<std::string> old_content = system::ReadWholeFile(path);
   if (!old_content) {
-    struct stat status {};
     // A file that exists but cannot be read is not overwritten.
-    if (stat(path.c_str(), &status) == 0) return false;
+    if (system::Exists(path)) return false;
     old_content.emplace();
     std::string new_content = edit(*old_content);
     if (new_content.empty()) return true;
-    return ReplaceFile(path, new_content);
+    return system::ReplaceWholeFile(path, new_content);
   }
   std::string new_content = edit(*old_content);
   if (new_content == *old_content) return true;
-  return ReplaceFile(path, new_content);
+  return system::ReplaceWholeFile(path, new_content);
 }
 
 }  // namespace
@@ -296,9 +209,9 @@ std::string RemoveSection(std::string_view content, std::string_view section) {
 
 std::optional<std::string> ReadIniValue(std::string_view file, std::string_view section,
                                         std::string_view key) {
-  std::string path = NativePath(CutAtNul(file));
+  std::string path = CutAtNul(file);
   if (path.empty()) return std::nullopt;
-  std::optional<std::string> content = ReadWholeFile(path);
+  std::optional<std::string> content = system::ReadWholeFile(path);
   if (!content) return std::nullopt;
   std::optional<std::string> value = ini::Find(*content, CutAtNul(section), CutAtNul(key));
   if (!value) return std::nullopt;

@@ -28,12 +28,13 @@ class MappedFile {
   std::span<std::uint8_t> Map(std::uint64_t offset, std::size_t length);
 
  private:
-  explicit MappedFile(int fd) : fd_(fd) {}
+  // The system's file: a descriptor on POSIX systems, a HANDLE on Windows.
+  explicit MappedFile(std::intptr_t file) : file_(file) {}
   struct Mapping {
     void* address;
     std::size_t length;
   };
-  int fd_;
+  std::intptr_t file_;
   std::vector<Mapping> mappings_;
 };
 
@@ -42,11 +43,14 @@ class MappedFile {
 // view may reach beyond the file's end; touching a page that lies wholly
 // beyond it ends the process (SIGBUS), so a reader checks the file's size
 // first and looks only at bytes nobody can cut off while it looks.
+// Windows has no such views of the record store's files: there a view
+// would keep every other desk from making the file shorter (a purge or a
+// repair), so its files are read instead.
 class ReadOnlyMapping {
  public:
-  // The first `length` bytes of the file `fd` (which stays the caller's);
-  // nullptr when they cannot be mapped.
-  static std::unique_ptr<ReadOnlyMapping> Map(int fd, std::uint64_t length);
+  // The first `length` bytes of the file `file` (a descriptor, which stays
+  // the caller's); nullptr when they cannot be mapped.
+  static std::unique_ptr<ReadOnlyMapping> Map(std::intptr_t file, std::uint64_t length);
   ~ReadOnlyMapping();
   ReadOnlyMapping(const ReadOnlyMapping&) = delete;
   ReadOnlyMapping& operator=(const ReadOnlyMapping&) = delete;
@@ -65,8 +69,8 @@ class ReadOnlyMapping {
   std::size_t length_;
 };
 
-// The folder for the user's caches ($XDG_CACHE_HOME, else ~/.cache); empty
-// when neither is known.
+// The folder for the user's caches, as UTF-8 ($XDG_CACHE_HOME, else
+// ~/.cache; %LOCALAPPDATA% on Windows); empty when none is known.
 std::string UserCacheDirectory();
 
 }  // namespace platform

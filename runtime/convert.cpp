@@ -1,7 +1,5 @@
 #include "runtime/convert.h"
 
-#include <locale.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -110,10 +108,37 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Numbers read the same whatever locale the window system has set.
-locale_t CLocale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-  return locale;
+// A checked literal (FloatingLiteralLength) as the nearest double, the same
+// whatever locale the window system has set. Too large a number gives an
+// infinity and too small a one zero, as strtod gives them.
+double ParseLiteral(std::string_view literal) {
+  const bool negative = literal.front() == '-';
+  if (literal.front() == '+' || literal.front() == '-') literal.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) {
+    // Out of range either way: the position of the first significant digit
+    // and the exponent tell which way.
+    const std::size_t e = literal.find_first_of("eE");
+    const std::string_view mantissa = literal.substr(0, e);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+      std::string_view digits = literal.substr(e + 1);
+      const bool down = !digits.empty() && digits.front() == '-';
+      if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+        digits.remove_prefix(1);
+      for (char c : digits) exponent = std::min(exponent * 10 + (c - '0'), 100000L);
+      if (down) exponent = -exponent;
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    const long place = first == std::string_view::npos ? -100000L
+                       : first < point                 ? static_cast<long>(point - first - 1)
+                                                       : -static_cast<long>(first - point);
+    value = place + exponent > 0 ? HUGE_VAL : 0.0;
+  }
+  return negative ? -value : value;
 }
 
 }  // namespace
@@ -229,8 +254,7 @@ double TextToNumber(std::string_view text) {
   if (length == 0) return 0;
   // The literal is checked above, so the reader sees nothing but it: no hex
   // forms, no "inf" or "nan". Too large a number gives an infinity.
-  std::string literal(rest.substr(0, length));
-  return strtod_l(literal.c_str(), nullptr, CLocale());
+  return ParseLiteral(rest.substr(0, length));
 }
 
 double ToNumber(const Value& value) {

@@ -1,7 +1,5 @@
 #include "store/creator.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -35,7 +33,7 @@ ErrorNumber CheckFields(const std::vector<NewField>& fields) {
   return error::kOk;
 }
 
-void Remove(const std::string& gbk_path) { unlink(platform::GbkToUtf8(gbk_path, false).c_str()); }
+void Remove(const std::string& gbk_path) { platform::RemoveFile(gbk_path); }
 
 }  // namespace
 

@@ -3,13 +3,13 @@
 #include <ctime>
 
 #include "platform/gbk.h"
+#include "platform/program_start.h"
 
 namespace platform {
 
 LocalTime SystemClock::Now() {
   std::time_t now = std::time(nullptr);
-  std::tm parts{};
-  localtime_r(&now, &parts);
+  std::tm parts = ToLocalTime(now);
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
           parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }

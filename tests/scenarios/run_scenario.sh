@@ -14,6 +14,9 @@
 # wrote, field by field.
 # With UPDATE_SCENARIOS=1 the expected transcript (and CASE.dump, when it
 # exists) is rewritten instead.
+# With ORDERDESK_EMULATOR set (wine, for the Windows build) the programs run
+# under it; the program directory, which they then see as Z:\..., is $DIR
+# in that form too.
 set -uo pipefail
 export LC_ALL=C.UTF-8
 orderdesk=$1
@@ -21,17 +24,28 @@ ldgtool=$2
 script=$3
 case_name=${script%.script}
 expected=$case_name.expected
+emulator=${ORDERDESK_EMULATOR:-}
+run() { if [ -n "$emulator" ]; then "$emulator" "$@"; else "$@"; fi; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if [ -e "$(dirname "$script")/.ldgtool-init" ]; then
-  "$ldgtool" init "$work" > /dev/null || { echo "ldgtool init failed"; exit 1; }
+  run "$ldgtool" init "$work" > /dev/null || { echo "ldgtool init failed"; exit 1; }
 fi
 if [ -d "$case_name.dir" ]; then cp -r "$case_name.dir/." "$work/"; fi
 actual=$work/.transcript
-"$orderdesk" --dir "$work" --script "$script" > "$actual.raw" 2>"$work/.stderr"
+run "$orderdesk" --dir "$work" --script "$script" > "$actual.raw" 2>"$work/.stderr"
 status=$?
 # The program directory differs from run to run: it is written $DIR.
-sed "s|$work|\$DIR|g" "$actual.raw" > "$actual"
+if [ -n "$emulator" ]; then
+  # wine's drive Z: is the root folder; a transcript writes a backslash as \\.
+  windows_dir="Z:$(printf '%s' "$work" | tr / '\\')"
+  escaped_dir=$(printf '%s' "$windows_dir" | sed 's/\\/\\\\/g')
+  A=$escaped_dir B=$windows_dir C=$work \
+    perl -pe 's/\Q$ENV{A}\E/\$DIR/g; s/\Q$ENV{B}\E/\$DIR/g; s/\Q$ENV{C}\E/\$DIR/g' \
+    "$actual.raw" > "$actual"
+else
+  sed "s|$work|\$DIR|g" "$actual.raw" > "$actual"
+fi
 echo "# exit $status" >> "$actual"
 
 failed=0
@@ -42,7 +56,7 @@ for file in "$work"/*.ldg; do
   # say) is the case's own business.
   supplied=$case_name.dir/${file#$work/}
   if [ -e "$supplied" ] && cmp -s "$supplied" "$file"; then continue; fi
-  if ! "$ldgtool" verify "$file" --password "$password" > "$work/.verify" 2>&1; then
+  if ! run "$ldgtool" verify "$file" --password "$password" > "$work/.verify" 2>&1; then
     echo "--- ldgtool verify failed on ${file#$work/}:"; cat "$work/.verify"
     failed=1
   fi
@@ -54,7 +68,7 @@ if [ -f "$case_name.dump" ]; then
   for file in "$work"/*.ldg; do
     [ -e "$file" ] || continue
     echo "== ${file#$work/}" >> "$dumped"
-    "$ldgtool" dump "$file" --password "$password" >> "$dumped" 2>&1
+    run "$ldgtool" dump "$file" --password "$password" >> "$dumped" 2>&1
   done
   if [ -e "$work/配置.ini" ]; then
     echo "== 配置.ini" >> "$dumped"

@@ -1,14 +1,27 @@
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
+#include <random>
 #include <stdexcept>
 
 namespace testing_support {
 
+// A name nobody uses yet: create_directory fails on one that exists.
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "orderdesk-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate =
+        base / ("orderdesk-test-" + std::to_string(random() % 1000000000));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::replace, error);
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("no fresh temporary folder");
 }
 
 TempDir::~TempDir() {

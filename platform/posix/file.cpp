@@ -254,6 +254,17 @@ OpenedFile CreateNewFile(std::string_view gbk_path) {
   return {std::make_unique<PosixFile>(fd, true), FileError::kNone};
 }
 
+bool RemoveFile(std::string_view gbk_path) { return unlink(ToSystemName(gbk_path).c_str()) == 0; }
+
+bool CopyToNewFile(std::string_view gbk_from, std::string_view gbk_to) {
+  namespace fs = std::filesystem;
+  const fs::path to(ToSystemName(gbk_to));
+  std::error_code error;
+  if (!fs::copy_file(ToSystemName(gbk_from), to, error)) return false;
+  fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, error);
+  return true;
+}
+
 FileOpener SystemFileOpener() { return &OpenFile; }
 
 std::string FullPath(std::string_view gbk_path) {

@@ -37,23 +37,25 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
 
 MappedFile::~MappedFile() {
   for (const Mapping& mapping : mappings_) ::munmap(mapping.address, mapping.length);
-  ::close(fd_);
+  ::close(static_cast<int>(file_));
 }
 
 std::span<std::uint8_t> MappedFile::Map(std::uint64_t offset, std::size_t length) {
   if (length == 0 || offset % 4096 != 0) return {};
   // posix_fallocate only ever extends the file, and reserves its blocks so
   // that writing through the mapping cannot fail for want of space.
-  if (::posix_fallocate(fd_, static_cast<off_t>(offset), static_cast<off_t>(length)) != 0)
+  if (::posix_fallocate(static_cast<int>(file_), static_cast<off_t>(offset),
+                        static_cast<off_t>(length)) != 0)
     return {};
-  void* address =
-      ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, static_cast<off_t>(offset));
+  void* address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED,
+                         static_cast<int>(file_), static_cast<off_t>(offset));
   if (address == MAP_FAILED) return {};
   mappings_.push_back({address, length});
   return {static_cast<std::uint8_t*>(address), length};
 }
 
-std::unique_ptr<ReadOnlyMapping> ReadOnlyMapping::Map(int fd, std::uint64_t length) {
+std::unique_ptr<ReadOnlyMapping> ReadOnlyMapping::Map(std::intptr_t file, std::uint64_t length) {
+  const int fd = static_cast<int>(file);
   if (length == 0 || length > std::numeric_limits<std::size_t>::max()) return nullptr;
   const auto size = static_cast<std::size_t>(length);
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
