@@ -106,8 +106,7 @@ std::string Utf8ToGbkTyped(std::string_view utf8, bool* dropped) {
   bool any = false;
   // The bytes of a character that does not convert fail one by one: each is
   // left out, so the whole character is.
-  std::string gbk =
-      Convert("CP936", "UTF-8", utf8, [&any](std::string&, unsigned char) { any = true; });
+  std::string gbk = system::Utf8ToCp936(utf8, &any);
   if (dropped != nullptr) *dropped = any;
   return gbk;
 }

@@ -16,8 +16,9 @@ namespace platform::system {
 char32_t Cp936Char(std::string_view bytes);
 
 // UTF-8 to GBK; every byte that does not belong to a character GBK holds
-// becomes '?'.
-std::string Utf8ToCp936(std::string_view utf8);
+// becomes '?', or, when `left_out` is given, is left out, and `*left_out`
+// then says whether any byte was.
+std::string Utf8ToCp936(std::string_view utf8, bool* left_out = nullptr);
 
 // The whole content of the file `gbk_path`, or nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(std::string_view gbk_path);

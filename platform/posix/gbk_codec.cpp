@@ -62,7 +62,8 @@ char32_t Cp936Char(std::string_view bytes) {
   return codes[0];
 }
 
-std::string Utf8ToCp936(std::string_view utf8) {
+std::string Utf8ToCp936(std::string_view utf8, bool* left_out) {
+  if (left_out != nullptr) *left_out = false;
   Converter cd = Open("CP936", "UTF-8");
   if (!cd) return std::string(utf8);
   std::string out;
@@ -78,7 +79,11 @@ std::string Utf8ToCp936(std::string_view utf8) {
     if (rc == static_cast<std::size_t>(-1)) {
       if (errno == E2BIG) continue;
       // EILSEQ or EINVAL: one bad byte; go on after it.
-      out += '?';
+      if (left_out != nullptr) {
+        *left_out = true;
+      } else {
+        out += '?';
+      }
       ++in_ptr;
       --in_left;
       iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);

@@ -69,7 +69,8 @@ char32_t Cp936Char(std::string_view bytes) {
 
 // Byte for byte as iconv does it: a character GBK lacks, or a byte that
 // starts no well-formed character, gives one '?' per byte.
-std::string Utf8ToCp936(std::string_view utf8) {
+std::string Utf8ToCp936(std::string_view utf8, bool* left_out) {
+  if (left_out != nullptr) *left_out = false;
   std::string out;
   out.reserve(utf8.size() * 3 / 2 + 4);
   for (std::size_t i = 0; i < utf8.size();) {
@@ -82,7 +83,11 @@ std::string Utf8ToCp936(std::string_view utf8) {
     }
     std::string bytes = n == 0 ? std::string() : Encode(c);
     if (bytes.empty()) {
-      out += '?';
+      if (left_out != nullptr) {
+        *left_out = true;
+      } else {
+        out += '?';
+      }
       ++i;
       continue;
     }
