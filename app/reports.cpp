@@ -118,6 +118,7 @@ void SaveReceipt() {
   Disable(kAdd);
   Disable(kClear);
   Enable(kNewOrder);
+  ShowStatus("小票已保存：订单 "_gbk + ReadText(kOrderNumber));
 }
 
 // The preview saves a copy under the order number.
