@@ -10,6 +10,7 @@
 #include "app/desk_files.h"
 #include "platform/file.h"
 #include "platform/gbk.h"
+#include "platform/program_start.h"
 #include "store/creator.h"
 #include "store/database_list.h"
 #include "store/repairer.h"
@@ -266,28 +267,33 @@ class Tool {
   // "book-20261208-093000.ldg", so that a data file and its long-value file
   // copied at the same moment still belong together.
   std::optional<std::string> CopyAside(const std::string& gbk_path, const std::string& stamp) {
-    namespace fs = std::filesystem;
-    fs::path original(platform::GbkToUtf8(gbk_path, false));
-    for (int n = 1; n < 100; ++n) {
-      std::string name = original.stem().string() + "-" + stamp +
-                         (n > 1 ? "-" + std::to_string(n) : "") + original.extension().string();
-      fs::path copy = original.parent_path() / name;
-      std::error_code ec;
-      if (fs::exists(copy, ec)) continue;
-      if (!fs::copy_file(original, copy, ec)) break;
-      // The copy holds the same records as the file: its owner's only.
-      fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, ec);
-      return copy.string();
+    // The name's stem and extension, after its folder; a backslash may be
+    // the trail byte of a GBK character, so the name is walked.
+    std::size_t folder_end = 0;
+    std::size_t dot = std::string::npos;
+    for (std::size_t i = 0; i < gbk_path.size(); i += platform::CharLength(gbk_path, i)) {
+      if (gbk_path[i] == '/' || gbk_path[i] == '\\') folder_end = i + 1, dot = std::string::npos;
+      if (gbk_path[i] == '.') dot = i;
     }
-    err_ << "ldgtool: " << original.string() << ": cannot copy it aside; nothing was changed\n";
+    if (dot == std::string::npos || dot <= folder_end) dot = gbk_path.size();
+    const std::string stem = gbk_path.substr(0, dot);
+    const std::string extension = gbk_path.substr(dot);
+    for (int n = 1; n < 100; ++n) {
+      std::string copy = stem + "-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + extension;
+      if (platform::PathExists(copy)) continue;
+      // The copy holds the same records as the file: its owner's only.
+      if (!platform::CopyToNewFile(gbk_path, copy)) break;
+      return platform::GbkToUtf8(copy, false);
+    }
+    err_ << "ldgtool: " << platform::GbkToUtf8(gbk_path, false)
+         << ": cannot copy it aside; nothing was changed\n";
     return std::nullopt;
   }
 
   int Repair(const std::string& file, const std::optional<std::string>& password) {
     char stamp[32];
     std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    std::tm local = platform::ToLocalTime(now);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     auto copy_aside = [&](const std::string& data_path, const std::string& long_path) {
       for (const std::string* path : {&data_path, &long_path}) {
