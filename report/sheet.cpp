@@ -89,7 +89,7 @@ TextFormat FitText(std::string_view text, TextFormat format, int width, int heig
   std::int64_t size = format.size;
   if (natural.width > width) size = size * width / natural.width;
   if (natural.height > height)
-    size = std::min<std::int64_t>(size, format.size * height / natural.height);
+    size = std::min<std::int64_t>(size, std::int64_t{format.size} * height / natural.height);
   for (line.size = static_cast<int>(std::clamp<std::int64_t>(size, smallest, format.size));;
        --line.size) {
     const TextExtent e = measure.Measure(text, line, width);
