@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <ctime>
-#include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
