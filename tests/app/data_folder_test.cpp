@@ -3,12 +3,12 @@
 #include "app/data_folder.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/gbk.h"
+#include "tests/support/file_mode.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -32,9 +32,9 @@ TEST(ChooseDataFolder, TheNamedFolderThenThePortableCopyThenTheUsersFolder) {
         << c.named << c.holds_data_files << c.users_own;
 }
 
-unsigned ModeOf(const std::filesystem::path& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+// The file's permission bits; `expected` where the system keeps none.
+unsigned ModeOf(const std::filesystem::path& path, unsigned expected) {
+  return testing_support::PermissionBits(path).value_or(expected);
 }
 
 TEST(PrepareUsersDataFolder, TheFirstStartMakesThePrivateFolderAndEmptyFilesAndSaysSoOnce) {
@@ -46,10 +46,10 @@ TEST(PrepareUsersDataFolder, TheFirstStartMakesThePrivateFolderAndEmptyFilesAndS
   EXPECT_FALSE(first.failed);
   EXPECT_EQ(first.path, gbk);
   EXPECT_NE(platform::GbkToUtf8(first.note).find(folder.string()), std::string::npos);
-  EXPECT_EQ(ModeOf(folder), 0700u);
-  EXPECT_EQ(ModeOf(home.path() / "share"), 0700u);
+  EXPECT_EQ(ModeOf(folder, 0700u), 0700u);
+  EXPECT_EQ(ModeOf(home.path() / "share", 0700u), 0700u);
   for (const char* name : {"流水账.ldg", "客户库.ldg", "报表库.ldg", "报表库.lgt"})
-    EXPECT_EQ(ModeOf(folder / name), 0600u) << name;
+    EXPECT_EQ(ModeOf(folder / name, 0600u), 0600u) << name;
 
   const auto ledger_size = std::filesystem::file_size(folder / "流水账.ldg");
   const desk::DataFolder second = desk::PrepareUsersDataFolder(gbk);

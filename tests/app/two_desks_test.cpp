@@ -246,25 +246,26 @@ class Assistant {
 };
 
 // Runs one desk's assistant once `go` arrives; writes the log and the
-// transcript beside the data files.
-std::function<int(store_test::Channel&)> Desk(const std::filesystem::path& dir, char me,
-                                              int orders) {
-  return [dir, me, orders](store_test::Channel& channel) {
-    if (channel.Receive() != 'G') return 1;
-    Assistant assistant(me, orders);
-    // Written as it grows, so a desk that ends early leaves what it showed.
-    std::ofstream shown(dir / (std::string("desk_") + me + ".transcript"));
-    std::size_t written = 0;
-    const std::string transcript = desk_test::RunDesk(dir, [&](const std::string& so_far) {
-      shown << std::string_view(so_far).substr(written) << std::flush;
-      written = so_far.size();
-      return assistant.Next(so_far);
-    });
-    shown << std::string_view(transcript).substr(written);
-    std::ofstream log(dir / (std::string("desk_") + me + ".log"));
-    for (const std::string& line : assistant.log()) log << line << '\n';
-    return 0;
-  };
+// transcript beside the data files. Arguments: the folder (UTF-8), the
+// desk's letter and the orders.
+CHILD_BODY(Desk) {
+  const std::filesystem::path dir = testing_support::Utf8Path(arguments.at(0));
+  const char me = arguments.at(1).at(0);
+  const int orders = std::stoi(arguments.at(2));
+  if (channel.Receive() != 'G') return 1;
+  Assistant assistant(me, orders);
+  // Written as it grows, so a desk that ends early leaves what it showed.
+  std::ofstream shown(dir / (std::string("desk_") + me + ".transcript"));
+  std::size_t written = 0;
+  const std::string transcript = desk_test::RunDesk(dir, [&](const std::string& so_far) {
+    shown << std::string_view(so_far).substr(written) << std::flush;
+    written = so_far.size();
+    return assistant.Next(so_far);
+  });
+  shown << std::string_view(transcript).substr(written);
+  std::ofstream log(dir / (std::string("desk_") + me + ".log"));
+  for (const std::string& line : assistant.log()) log << line << '\n';
+  return 0;
 }
 
 std::vector<std::string> Lines(const std::filesystem::path& file) {
@@ -289,7 +290,7 @@ using Record = std::vector<std::string>;
 std::vector<Record> ReadAll(const std::filesystem::path& dir, const std::string& name, int fields) {
   store::DatabaseList list;
   store::OpenArguments args;
-  args.file = Utf8ToGbk((dir / name).string());
+  args.file = Utf8ToGbk(testing_support::Utf8Of(dir / testing_support::Utf8Path(name)));
   args.password = std::string("qkd3094716");
   std::vector<Record> records;
   if (!list.OpenDatabase(args)) {
@@ -317,8 +318,9 @@ TEST(TwoDesks, EveryAcknowledgedWriteStaysAndEveryRefusalIsShown) {
   const int orders = OrdersPerDesk();
 
   {
-    store_test::ChildProcess a(Desk(dir.path(), 'A', orders));
-    store_test::ChildProcess b(Desk(dir.path(), 'B', orders));
+    const std::string utf8_folder = testing_support::Utf8Of(dir.path());
+    store_test::ChildProcess a("Desk", {utf8_folder, "A", std::to_string(orders)});
+    store_test::ChildProcess b("Desk", {utf8_folder, "B", std::to_string(orders)});
     ASSERT_TRUE(a.started() && b.started());
     a.channel().Send('G');
     b.channel().Send('G');

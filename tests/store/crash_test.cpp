@@ -4,11 +4,11 @@
 //
 // ORDERDESK_KILLS sets the number of kills (the long variant runs 250).
 #include <gtest/gtest.h>
-#include <sched.h>
 
 #include <cstdlib>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "child_process.h"
 #include "store/database_list.h"
@@ -42,10 +42,13 @@ Value ValueFor(int field, std::int32_t id, std::int32_t seed) {
   }
 }
 
-// The writer: random commands until it is killed.
-int Writer(Channel& channel, const OpenArguments& args, std::int32_t next_id, unsigned seed) {
+// The writer: random commands until it is killed. Arguments: the open
+// arguments, the next record's id and the random seed.
+CHILD_BODY(Writer) {
+  std::int32_t next_id = std::stoi(arguments.at(4));
+  const auto seed = static_cast<unsigned>(std::stoul(arguments.at(5)));
   DatabaseList list;
-  if (!list.OpenDatabase(args)) return 1;
+  if (!list.OpenDatabase(OpenArgsOf(arguments))) return 1;
   std::mt19937 random(seed);
   auto tell = [&](Message kind, std::int32_t id, std::int32_t field, std::int32_t value_seed) {
     channel.SendInt(kind);
@@ -105,7 +108,7 @@ class Model {
       // Killed while it announced a command: the command never began.
       if (!kind || !id || !field || !seed) return;
       if (++begun == kill_at) {
-        for (int i = 0; i < yields; ++i) sched_yield();
+        for (int i = 0; i < yields; ++i) std::this_thread::yield();
         child.Kill();
       }
       std::optional<std::int32_t> result = channel.ReceiveInt();
@@ -223,7 +226,10 @@ TEST(KilledWriter, NothingAcknowledgedIsLostWhereverTheKillLands) {
   for (int round = 0; round < kills; ++round) {
     const std::int32_t next_id = model.next_id();
     const unsigned seed = static_cast<unsigned>(random());
-    ChildProcess child([&](Channel& channel) { return Writer(channel, args, next_id, seed); });
+    ChildArguments arguments = ChildArgs(args);
+    arguments.push_back(std::to_string(next_id));
+    arguments.push_back(std::to_string(seed));
+    ChildProcess child("Writer", arguments);
     ASSERT_TRUE(child.started());
     model.Follow(child.channel(), child, 1 + static_cast<int>(random() % 40),
                  static_cast<int>(random() % 64));

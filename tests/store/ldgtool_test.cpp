@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <random>
 #include <sstream>
 
 #include "store/database_list.h"
 #include "store_test_util.h"
+#include "tests/support/file_mode.h"
 #include "tools/ldgtool/ldgtool.h"
 #include "tools/ldgtool/tsv.h"
 
@@ -40,9 +40,10 @@ TEST_F(LdgToolTest, InitMakesTheThreeProtectedDeskFilesForTheOwnerOnly) {
     std::size_t fields;
   } files[] = {{"流水账.ldg", 22}, {"客户库.ldg", 5}, {"报表库.ldg", 3}, {"报表库.lgt", 0}};
   for (const auto& f : files) {
-    struct stat st {};
-    ASSERT_EQ(stat(File(f.name).c_str(), &st), 0) << f.name;
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << f.name;
+    ASSERT_TRUE(std::filesystem::exists(testing_support::Utf8Path(File(f.name)))) << f.name;
+    if (auto bits = testing_support::PermissionBits(testing_support::Utf8Path(File(f.name)))) {
+      EXPECT_EQ(*bits, 0600u) << f.name;
+    }
     if (f.fields == 0) continue;
     store::DatabaseList list;
     ASSERT_FALSE(list.OpenDatabase(OpenArgs(Gbk(File(f.name)))));
@@ -191,9 +192,9 @@ TEST_F(LdgToolTest, RepairCopiesTheFilesAsideThenMendsAndSaysWhat) {
     std::string name = entry.path().filename().string();
     if (name.rfind("r-", 0) != 0) continue;
     copies.push_back(name);
-    struct stat st {};
-    ASSERT_EQ(stat(entry.path().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    if (auto bits = testing_support::PermissionBits(entry.path())) {
+      EXPECT_EQ(*bits, 0600u) << name;
+    }
     if (entry.path().extension() == ".ldg") {
       EXPECT_TRUE(FileBytes(Gbk(entry.path().string())) == damaged);
     }

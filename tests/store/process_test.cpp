@@ -52,30 +52,37 @@ class ProcessTest : public ::testing::Test {
 // The child opens the file, says 'O', waits for 'G', then holds the header
 // lock and the lock of record `record` inside a search, saying 'H' and
 // waiting for 'R' each time, `rounds` times; 'D' after each, and before
-// the next round it waits for 'N'.
-std::function<int(Channel&)> HoldWhileSearching(const OpenArguments& args, std::int32_t record,
-                                                int rounds) {
-  return [args, record, rounds](Channel& channel) {
-    DatabaseList list;
-    if (!list.OpenDatabase(args)) return 1;
-    channel.Send('O');
-    if (channel.Receive() != 'G') return 2;
-    for (int round = 0; round < rounds; ++round) {
-      list.GoTo(record);
-      bool found = list.FindRecord(Value::OfCondition([&] {
-        channel.Send('H');
-        return Value::Bool(channel.Receive() == 'R');
-      }));
-      if (!found) return 3;
-      channel.Send('D');
-      if (round + 1 < rounds && channel.Receive() != 'N') return 4;
-    }
-    return 0;
-  };
+// the next round it waits for 'N'. Arguments: the open arguments, the
+// record and the rounds.
+CHILD_BODY(HoldWhileSearching) {
+  const std::int32_t record = std::stoi(arguments.at(4));
+  const int rounds = std::stoi(arguments.at(5));
+  DatabaseList list;
+  if (!list.OpenDatabase(OpenArgsOf(arguments))) return 1;
+  channel.Send('O');
+  if (channel.Receive() != 'G') return 2;
+  for (int round = 0; round < rounds; ++round) {
+    list.GoTo(record);
+    bool found = list.FindRecord(Value::OfCondition([&] {
+      channel.Send('H');
+      return Value::Bool(channel.Receive() == 'R');
+    }));
+    if (!found) return 3;
+    channel.Send('D');
+    if (round + 1 < rounds && channel.Receive() != 'N') return 4;
+  }
+  return 0;
+}
+
+ChildArguments HoldWhileSearchingArgs(const OpenArguments& args, std::int32_t record, int rounds) {
+  ChildArguments arguments = ChildArgs(args);
+  arguments.push_back(std::to_string(record));
+  arguments.push_back(std::to_string(rounds));
+  return arguments;
 }
 
 TEST_F(ProcessTest, TheHeaderLockRefusesAppendsAtOnceAndMakesCountingWait) {
-  ChildProcess child(HoldWhileSearching(Args(), 1, 2));
+  ChildProcess child("HoldWhileSearching", HoldWhileSearchingArgs(Args(), 1, 2));
   ASSERT_TRUE(child.started());
   Channel& channel = child.channel();
   ASSERT_EQ(channel.Receive(), 'O');
@@ -126,7 +133,7 @@ TEST_F(ProcessTest, TheHeaderLockRefusesAppendsAtOnceAndMakesCountingWait) {
 }
 
 TEST_F(ProcessTest, ARecordLockRefusesReadsAndWritesOfThatRecordOnly) {
-  ChildProcess child(HoldWhileSearching(Args(), 2, 1));
+  ChildProcess child("HoldWhileSearching", HoldWhileSearchingArgs(Args(), 2, 1));
   Channel& channel = child.channel();
   ASSERT_EQ(channel.Receive(), 'O');
   DatabaseList list;
@@ -156,15 +163,19 @@ TEST_F(ProcessTest, ARecordLockRefusesReadsAndWritesOfThatRecordOnly) {
   EXPECT_TRUE(list.WriteField(Value::Int(1), Value::OfText("after")));
 }
 
+// Opens the file for itself alone, appends, says 'O' and waits for 'R'.
+CHILD_BODY(OpenAlone) {
+  OpenArguments args = OpenArgsOf(arguments);
+  args.sharing = 0;  // nobody else
+  DatabaseList list;
+  if (!list.OpenDatabase(args)) return 1;
+  if (!list.AppendRecord()) return 2;
+  channel.Send('O');
+  return channel.Receive() == 'R' ? 0 : 3;
+}
+
 TEST_F(ProcessTest, SharingModesHoldBetweenProcesses) {
-  ChildProcess child([args = Args()](Channel& channel) mutable {
-    args.sharing = 0;  // nobody else
-    DatabaseList list;
-    if (!list.OpenDatabase(args)) return 1;
-    if (!list.AppendRecord()) return 2;
-    channel.Send('O');
-    return channel.Receive() == 'R' ? 0 : 3;
-  });
+  ChildProcess child("OpenAlone", ChildArgs(Args()));
   ASSERT_EQ(child.channel().Receive(), 'O');
   DatabaseList list;
   EXPECT_FALSE(list.OpenDatabase(Args()));
@@ -179,27 +190,36 @@ TEST_F(ProcessTest, SharingModesHoldBetweenProcesses) {
   EXPECT_EQ(list.GetRecordCount(), 4);
 }
 
+constexpr int kEach = 500;
+
+// Arguments: the open arguments and a tag; appends kEach records once 'G'
+// arrives.
+CHILD_BODY(Appender) {
+  const OpenArguments args = OpenArgsOf(arguments);
+  const std::int32_t tag = std::stoi(arguments.at(4));
+  DatabaseList list;
+  if (!list.OpenDatabase(args)) return 1;
+  channel.Send('O');
+  if (channel.Receive() != 'G') return 2;
+  for (std::int32_t i = 0; i < kEach; ++i) {
+    std::vector<Value> values = {Value::OfText(Numbered("p", tag)), Value::Int(i)};
+    // Refused while the other holds the header lock: try again.
+    while (!list.AppendRecord(values))
+      if (LastError() != error::kLockViolation) return 3;
+  }
+  return 0;
+}
+
 TEST_F(ProcessTest, TwoProcessesAppendingFiveHundredEachEndWithAThousandDistinctSerials) {
-  constexpr int kEach = 500;
-  auto appender = [args = Args()](std::int32_t tag) {
-    return [args, tag](Channel& channel) {
-      DatabaseList list;
-      if (!list.OpenDatabase(args)) return 1;
-      channel.Send('O');
-      if (channel.Receive() != 'G') return 2;
-      for (std::int32_t i = 0; i < kEach; ++i) {
-        std::vector<Value> values = {Value::OfText(Numbered("p", tag)), Value::Int(i)};
-        // Refused while the other holds the header lock: try again.
-        while (!list.AppendRecord(values))
-          if (LastError() != error::kLockViolation) return 3;
-      }
-      return 0;
-    };
+  auto appender = [this](std::int32_t tag) {
+    ChildArguments arguments = ChildArgs(Args());
+    arguments.push_back(std::to_string(tag));
+    return arguments;
   };
   // One after the other: an open fails while another process checks the file.
-  ChildProcess first(appender(1));
+  ChildProcess first("Appender", appender(1));
   ASSERT_EQ(first.channel().Receive(), 'O');
-  ChildProcess second(appender(2));
+  ChildProcess second("Appender", appender(2));
   ASSERT_EQ(second.channel().Receive(), 'O');
   first.channel().Send('G');
   second.channel().Send('G');
@@ -230,6 +250,31 @@ TEST_F(ProcessTest, TwoProcessesAppendingFiveHundredEachEndWithAThousandDistinct
   EXPECT_EQ(sequence["p2"], in_order);
 }
 
+std::vector<std::uint8_t> BytesOf(std::int32_t n, std::size_t size) {
+  return std::vector<std::uint8_t>(size, static_cast<std::uint8_t>(n % 251 + 1));
+}
+
+// Appends numbered records and rewrites earlier ones' long values, telling
+// each append that returned, until it is killed.
+CHILD_BODY(AppendUntilKilled) {
+  DatabaseList list;
+  if (!list.OpenDatabase(OpenArgsOf(arguments))) return 1;
+  for (std::int32_t n = list.GetRecordCount() + 1;; ++n) {
+    std::vector<Value> values = {
+        Value::OfText(Numbered("n", n)),
+        Value::OfBytes(BytesOf(n, static_cast<std::size_t>(n * 173 % 1700))),
+        Value::OfText(std::string(static_cast<std::size_t>(n * 91 % 1100), 'x')), Value::Double(n)};
+    if (!list.AppendRecord(values)) return 2;
+    channel.SendInt(n);
+    // Rewrite an earlier record's long values, growing and shrinking them.
+    list.GoTo(n / 2 + 1);
+    list.WriteField(Value::Int(2),
+                    Value::OfBytes(BytesOf(n, static_cast<std::size_t>(n * 311 % 2100))));
+    list.WriteField(Value::Int(3),
+                    Value::OfText(std::string(static_cast<std::size_t>(n * 53 % 900), 'y')));
+  }
+}
+
 // A process killed in the middle of appends and long-value writes.
 TEST(KilledProcess, LeavesFilesThatOpenVerifyAndHoldEveryAppendThatReturned) {
   testing_support::TempDir dir;
@@ -240,31 +285,10 @@ TEST(KilledProcess, LeavesFilesThatOpenVerifyAndHoldEveryAppendThatReturned) {
                            kPassword),
             0);
   const OpenArguments args = OpenArgs(path, "", kPassword);
-  auto bytes_of = [](std::int32_t n, std::size_t size) {
-    return std::vector<std::uint8_t>(size, static_cast<std::uint8_t>(n % 251 + 1));
-  };
   std::int32_t confirmed = 0;
   for (int round = 0; round < 4; ++round) {
     const std::int32_t kill_after = confirmed + 40 + 37 * round;
-    ChildProcess child([&](Channel& channel) {
-      DatabaseList list;
-      if (!list.OpenDatabase(args)) return 1;
-      for (std::int32_t n = list.GetRecordCount() + 1;; ++n) {
-        std::vector<Value> values = {
-            Value::OfText(Numbered("n", n)),
-            Value::OfBytes(bytes_of(n, static_cast<std::size_t>(n * 173 % 1700))),
-            Value::OfText(std::string(static_cast<std::size_t>(n * 91 % 1100), 'x')),
-            Value::Double(n)};
-        if (!list.AppendRecord(values)) return 2;
-        channel.SendInt(n);
-        // Rewrite an earlier record's long values, growing and shrinking them.
-        list.GoTo(n / 2 + 1);
-        list.WriteField(Value::Int(2),
-                        Value::OfBytes(bytes_of(n, static_cast<std::size_t>(n * 311 % 2100))));
-        list.WriteField(Value::Int(3),
-                        Value::OfText(std::string(static_cast<std::size_t>(n * 53 % 900), 'y')));
-      }
-    });
+    ChildProcess child("AppendUntilKilled", ChildArgs(args));
     ASSERT_TRUE(child.started());
     std::optional<std::int32_t> reported;
     while ((reported = child.channel().ReceiveInt()) && *reported < kill_after)

@@ -143,23 +143,26 @@ TEST_F(ScanTest, AFullTextFieldReadsAsItsWholeWidth) {
 }
 
 // The child opens the file raw, locks [offset, offset + length), says 'H'
-// and holds it until it receives 'R'.
-std::function<int(Channel&)> HoldLock(const std::string& path, std::uint64_t offset,
-                                      std::uint64_t length) {
-  return [path, offset, length](Channel& channel) {
-    platform::OpenedFile opened = platform::OpenFile(path, platform::FileAccess::kReadWrite,
-                                                     platform::FileSharing::kShareAll);
-    if (!opened.file) return 1;
-    if (opened.file->Lock(offset, length) != platform::FileError::kNone) return 2;
-    channel.Send('H');
-    return channel.Receive() == 'R' ? 0 : 3;
-  };
+// and holds it until it receives 'R'. Arguments: path, offset, length.
+CHILD_BODY(HoldLockBody) {
+  platform::OpenedFile opened = platform::OpenFile(
+      arguments.at(0), platform::FileAccess::kReadWrite, platform::FileSharing::kShareAll);
+  if (!opened.file) return 1;
+  if (opened.file->Lock(std::stoull(arguments.at(1)), std::stoull(arguments.at(2))) !=
+      platform::FileError::kNone)
+    return 2;
+  channel.Send('H');
+  return channel.Receive() == 'R' ? 0 : 3;
+}
+
+ChildArguments HoldLock(const std::string& path, std::uint64_t offset, std::uint64_t length) {
+  return {path, std::to_string(offset), std::to_string(length)};
 }
 
 TEST_F(ScanTest, AnotherProcesssRecordLockEndsTheScanAtThatRecordAsItEndsASearch) {
   for (std::int32_t held : {0, 1, 7, 150, kRecords - 1}) {
     SCOPED_TRACE(held);
-    ChildProcess child(HoldLock(path_, FirstByteOf(held), 1));
+    ChildProcess child("HoldLockBody", HoldLock(path_, FirstByteOf(held), 1));
     ASSERT_EQ(child.channel().Receive(), 'H');
     const std::vector<std::int32_t> visited = Visited();
     EXPECT_EQ(LastError(), error::kLockViolation);
@@ -174,7 +177,7 @@ TEST_F(ScanTest, AnotherProcesssRecordLockEndsTheScanAtThatRecordAsItEndsASearch
 }
 
 TEST_F(ScanTest, AnotherProcesssHeaderLockRefusesTheScanAtOnce) {
-  ChildProcess child(HoldLock(path_, 16, 1));
+  ChildProcess child("HoldLockBody", HoldLock(path_, 16, 1));
   ASSERT_EQ(child.channel().Receive(), 'H');
   EXPECT_TRUE(Visited().empty());
   EXPECT_EQ(LastError(), error::kLockViolation);
@@ -185,14 +188,14 @@ TEST_F(ScanTest, AnotherProcesssHeaderLockRefusesTheScanAtOnce) {
 TEST_F(ScanTest, LeavesNoLockBehindEvenWhenStoppedOrRefusedPartWay) {
   list_.ScanRecords([](std::int32_t index, std::span<const std::uint8_t>) { return index < 20; });
   {
-    ChildProcess child(HoldLock(path_, FirstByteOf(100), 1));
+    ChildProcess child("HoldLockBody", HoldLock(path_, FirstByteOf(100), 1));
     ASSERT_EQ(child.channel().Receive(), 'H');
     Visited();
     child.channel().Send('R');
     EXPECT_EQ(child.Wait(), 0);
   }
   // The whole file can be locked by another process afterwards.
-  ChildProcess child(HoldLock(path_, 0, kWholeFileLockLength));
+  ChildProcess child("HoldLockBody", HoldLock(path_, 0, kWholeFileLockLength));
   EXPECT_EQ(child.channel().Receive(), 'H');
   child.channel().Send('R');
   EXPECT_EQ(child.Wait(), 0);
@@ -280,6 +283,9 @@ class ScanViewTest : public ::testing::Test {
     for (std::size_t i = 0; i < viewed.fields.size(); ++i)
       EXPECT_EQ(viewed.fields[i], read.fields[i]) << "record " << viewed.visited[i];
   }
+  // Whether the system shows this process's mapped files (Linux does; on
+  // Windows the files are read, never viewed).
+  static bool CanSeeViews() { return std::filesystem::exists("/proc/self/maps"); }
   // True while this process has the data file mapped.
   bool Viewed() const {
     std::ifstream maps("/proc/self/maps");
@@ -303,9 +309,13 @@ class ScanViewTest : public ::testing::Test {
 
 TEST_F(ScanViewTest, ViewAndReadsVisitTheSameRecordsWithTheSameFields) {
   const Walk read = WalkAsCurrent(read_);
-  EXPECT_FALSE(Viewed());
+  if (CanSeeViews()) {
+    EXPECT_FALSE(Viewed());
+  }
   const Walk viewed = WalkAsCurrent(viewed_);
-  EXPECT_TRUE(Viewed());
+  if (CanSeeViews()) {
+    EXPECT_TRUE(Viewed());
+  }
   EXPECT_TRUE(viewed.complete);
   ASSERT_EQ(viewed.visited.size(), static_cast<std::size_t>(kRecords));
   ExpectSameWalk(viewed, read);
@@ -402,7 +412,7 @@ TEST_F(ScanViewTest, AnotherProcesssRecordLockEndsTheWalkAtThatRecord) {
   WalkAsCurrent(viewed_);
   for (std::int32_t held : {0, 1, 7, 150, kRecords - 1}) {
     SCOPED_TRACE(held);
-    ChildProcess child(HoldLock(path_, RecordEnd(held), 1));
+    ChildProcess child("HoldLockBody", HoldLock(path_, RecordEnd(held), 1));
     ASSERT_EQ(child.channel().Receive(), 'H');
     const Walk viewed = WalkAsCurrent(viewed_);
     EXPECT_FALSE(viewed.complete);

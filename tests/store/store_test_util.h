@@ -29,6 +29,21 @@ inline store::NewField Field(const std::string& utf8_name, store::FieldType type
   return {Gbk(utf8_name), type, width};
 }
 
+// Open arguments as a child process's text arguments, and back.
+inline std::vector<std::string> ChildArgs(const store::OpenArguments& args) {
+  return {args.file, args.alias, args.password.value_or(""),
+          args.sharing ? std::to_string(*args.sharing) : ""};
+}
+inline store::OpenArguments OpenArgsOf(const std::vector<std::string>& arguments,
+                                       std::size_t at = 0) {
+  store::OpenArguments args;
+  args.file = arguments.at(at);
+  args.alias = arguments.at(at + 1);
+  if (!arguments.at(at + 2).empty()) args.password = arguments.at(at + 2);
+  if (!arguments.at(at + 3).empty()) args.sharing = std::stoi(arguments.at(at + 3));
+  return args;
+}
+
 inline store::OpenArguments OpenArgs(const std::string& gbk_path, const std::string& gbk_alias = {},
                                      std::optional<std::string> password = std::nullopt) {
   store::OpenArguments args;
