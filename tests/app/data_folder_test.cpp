@@ -40,32 +40,35 @@ unsigned ModeOf(const std::filesystem::path& path, unsigned expected) {
 TEST(PrepareUsersDataFolder, TheFirstStartMakesThePrivateFolderAndEmptyFilesAndSaysSoOnce) {
   testing_support::TempDir home;
   const std::filesystem::path folder = home.path() / "share" / "orderdesk";
-  const std::string gbk = platform::Utf8ToGbk(folder.string());
+  const std::string gbk = platform::Utf8ToGbk(testing_support::Utf8Of(folder));
 
   const desk::DataFolder first = desk::PrepareUsersDataFolder(gbk);
   EXPECT_FALSE(first.failed);
   EXPECT_EQ(first.path, gbk);
-  EXPECT_NE(platform::GbkToUtf8(first.note).find(folder.string()), std::string::npos);
+  EXPECT_NE(platform::GbkToUtf8(first.note).find(testing_support::Utf8Of(folder)),
+            std::string::npos);
   EXPECT_EQ(ModeOf(folder, 0700u), 0700u);
   EXPECT_EQ(ModeOf(home.path() / "share", 0700u), 0700u);
   for (const char* name : {"流水账.ldg", "客户库.ldg", "报表库.ldg", "报表库.lgt"})
     EXPECT_EQ(ModeOf(folder / name, 0600u), 0600u) << name;
 
-  const auto ledger_size = std::filesystem::file_size(folder / "流水账.ldg");
+  const auto ledger_size =
+      std::filesystem::file_size(folder / testing_support::Utf8Path("流水账.ldg"));
   const desk::DataFolder second = desk::PrepareUsersDataFolder(gbk);
   EXPECT_FALSE(second.failed);
   EXPECT_TRUE(second.note.empty());
-  EXPECT_EQ(std::filesystem::file_size(folder / "流水账.ldg"), ledger_size);
+  EXPECT_EQ(std::filesystem::file_size(folder / testing_support::Utf8Path("流水账.ldg")),
+            ledger_size);
 }
 
 TEST(PrepareUsersDataFolder, AFolderHoldingSomeOfTheFilesIsLeftAsItIs) {
   testing_support::TempDir folder;
-  std::ofstream(folder.File("客户库.ldg")) << "customers";
+  std::ofstream(testing_support::Utf8Path(folder.File("客户库.ldg"))) << "customers";
   const desk::DataFolder prepared =
-      desk::PrepareUsersDataFolder(platform::Utf8ToGbk(folder.path().string()));
+      desk::PrepareUsersDataFolder(platform::Utf8ToGbk(testing_support::Utf8Of(folder.path())));
   EXPECT_FALSE(prepared.failed);
   EXPECT_TRUE(prepared.note.empty());
-  EXPECT_FALSE(std::filesystem::exists(folder.File("流水账.ldg")));
+  EXPECT_FALSE(std::filesystem::exists(testing_support::Utf8Path(folder.File("流水账.ldg"))));
 }
 
 TEST(PrepareUsersDataFolder, AFolderThatCannotBeMadeIsAFailureThatSaysWhere) {

@@ -16,7 +16,7 @@
 namespace desk_test {
 
 std::string RunDesk(const std::filesystem::path& dir, const NextAction& next) {
-  EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(dir.string())));
+  EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(testing_support::Utf8Of(dir))));
   desk::RegisterAllCommands();
   // The driver reads a line only when it runs it, so each action can be
   // added to the script just before its turn.
@@ -58,14 +58,16 @@ std::string RunDeskScript(const std::filesystem::path& dir, const std::string& s
 bool InitShop(const std::filesystem::path& dir) {
   std::istringstream no_input;
   std::ostringstream out, err;
-  return ldgtool::RunLdgTool({"init", dir.string()}, no_input, out, err) == 0;
+  return ldgtool::RunLdgTool({"init", testing_support::Utf8Of(dir)}, no_input, out, err) == 0;
 }
 
 int VerifyDataFile(const std::filesystem::path& dir, const std::string& name, std::string& report) {
   std::istringstream no_input;
   std::ostringstream out, err;
-  const int status = ldgtool::RunLdgTool(
-      {"verify", (dir / name).string(), "--password", "qkd3094716"}, no_input, out, err);
+  const int status =
+      ldgtool::RunLdgTool({"verify", testing_support::Utf8Of(dir / testing_support::Utf8Path(name)),
+                           "--password", "qkd3094716"},
+                          no_input, out, err);
   report = out.str() + err.str();
   return status;
 }

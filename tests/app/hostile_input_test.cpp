@@ -280,7 +280,8 @@ class BoxRun {
   Snapshot StoredNow() const {
     const Stored& s = box_.stored;
     if (s.kind == Stored::Kind::kSetting) {
-      const std::string file = Utf8ToGbk((dir_ / "配置.ini").string());
+      const std::string file =
+          Utf8ToGbk(testing_support::Utf8Of(dir_ / testing_support::Utf8Path("配置.ini")));
       return {
           platform::ReadIniValue(file, Utf8ToGbk(s.alias), Utf8ToGbk(s.alias)).value_or(""), 0, {}};
     }

@@ -122,7 +122,7 @@ class IniFile : public testing::Test {
   testing_support::TempDir dir_;
   std::string Gbk(const std::string& name) const { return Utf8ToGbk(dir_.File(name)); }
   std::string Content(const std::string& name) const {
-    std::ifstream in(dir_.File(name), std::ios::binary);
+    std::ifstream in(testing_support::Utf8Path(dir_.File(name)), std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), {});
   }
   void Put(const std::string& name, const std::string& content) const {
@@ -244,7 +244,7 @@ TEST_F(IniFile, KeepsPermissionsAndLinks) {
 }
 
 TEST_F(IniFile, BackslashesSeparateFolders) {
-  std::filesystem::create_directory(dir_.File("子目录"));
+  std::filesystem::create_directory(testing_support::Utf8Path(dir_.File("子目录")));
   std::string file = Utf8ToGbk(dir_.path().string()) + "\\"_gbk + "子目录\\配置.ini"_gbk;
   ASSERT_TRUE(WriteIniValue(file, "s", "k", "v"));
   EXPECT_EQ(Content("子目录/配置.ini"), "[s]\r\nk=v\r\n");

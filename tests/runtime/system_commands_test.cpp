@@ -104,7 +104,7 @@ TEST_F(SystemCommands, WriteIniItemDeletesWithOmittedArguments) {
   EXPECT_TRUE(WriteIniItem(file, "A", std::nullopt, std::nullopt));  // omitted key: the section
   EXPECT_EQ(ReadIniItem(file, "A", "k2", "gone"), "gone");
   EXPECT_EQ(ReadIniItem(file, "B", "k1"), "3");
-  std::ifstream in(dir_.File("配置.ini"), std::ios::binary);
+  std::ifstream in(testing_support::Utf8Path(dir_.File("配置.ini")), std::ios::binary);
   std::string content((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(content, "[B]\r\nk1=3\r\n");
 }

@@ -121,7 +121,7 @@ TEST_F(DamageTest, OneTrailingRecordIsCutButMoreIsADamagedCount) {
 
 // Raw damage to one 32-bit word of the long-value file.
 void DamageWord(const std::string& path, std::uint64_t offset, std::int32_t value) {
-  std::fstream f(platform::GbkToUtf8(path, false), std::ios::in | std::ios::out | std::ios::binary);
+  std::fstream f(FsPath(path), std::ios::in | std::ios::out | std::ios::binary);
   f.seekp(static_cast<std::streamoff>(offset));
   char bytes[4];
   for (int k = 0; k < 4; ++k)
@@ -137,8 +137,8 @@ TEST_F(DamageTest, NoCommandsOnADamagedLongValueFileLeaveItUnopenable) {
   const int rounds = configured != nullptr ? std::max(1, std::atoi(configured)) : 400;
   std::mt19937 random(20261208);
   for (int round = 0; round < rounds; ++round) {
-    std::filesystem::remove(platform::GbkToUtf8(path_, false));
-    std::filesystem::remove(platform::GbkToUtf8(long_path_, false));
+    std::filesystem::remove(FsPath(path_));
+    std::filesystem::remove(FsPath(long_path_));
     Make("", 6);
     {
       DatabaseList list;
@@ -214,8 +214,8 @@ TEST_F(DamageTest, RepairRebuildsWhatTheHeadersLost) {
   };
   for (const auto& c : cases) {
     for (const std::string& password : {std::string(), kPassword}) {
-      std::filesystem::remove(platform::GbkToUtf8(path_, false));
-      std::filesystem::remove(platform::GbkToUtf8(long_path_, false));
+      std::filesystem::remove(FsPath(path_));
+      std::filesystem::remove(FsPath(long_path_));
       Make(password, 6);
       const auto before = Contents();
       PatchFile(c.long_value_file ? long_path_ : path_, password,

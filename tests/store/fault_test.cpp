@@ -125,12 +125,12 @@ class FaultTest : public ::testing::Test {
   }
 
   Faults RunWith(Faults faults, const std::string& label) {
-    // Fresh files are copies of one pair made once.
-    const auto overwrite = std::filesystem::copy_options::overwrite_existing;
-    std::filesystem::copy_file(platform::GbkToUtf8(fresh_path_, false),
-                               platform::GbkToUtf8(path_, false), overwrite);
-    std::filesystem::copy_file(platform::GbkToUtf8(fresh_long_path_, false),
-                               platform::GbkToUtf8(long_path_, false), overwrite);
+    // Fresh files are copies of one pair made once (removed first: not
+    // every system's library replaces a file it copies onto).
+    for (const auto& [from, to] : {std::pair{fresh_path_, path_}, {fresh_long_path_, long_path_}}) {
+      std::filesystem::remove(FsPath(to));
+      std::filesystem::copy_file(FsPath(from), FsPath(to));
+    }
     faults.flush_reaches_disk = false;
     auto shared = std::make_shared<Faults>(faults);
     std::map<std::string, Expected> expected;

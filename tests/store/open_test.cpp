@@ -220,7 +220,7 @@ TEST_F(OpenTest, HeaderAndFieldChecksRefuseTheFileAndLeaveItUnchanged) {
       auto before = FileBytes(path);
       EXPECT_EQ(Open(path, {}, password), c.expected) << c.why << " " << password;
       EXPECT_EQ(FileBytes(path), before) << c.why;
-      std::filesystem::remove(platform::GbkToUtf8(path, false));
+      std::filesystem::remove(FsPath(path));
     }
   }
   EXPECT_TRUE(list_.databases().empty());
@@ -257,7 +257,7 @@ TEST_F(OpenTest, TheRecordCountFollowsWhatTheFileHolds) {
 
   // One and a half records missing: read-only refuses, read-write lowers the
   // count to the three whole records and cuts the half one.
-  std::filesystem::resize_file(platform::GbkToUtf8(path, false), full - size - size / 2);
+  std::filesystem::resize_file(FsPath(path), full - size - size / 2);
   OpenArguments read_only = OpenArgs(path, {}, kPassword);
   read_only.read_only = true;
   EXPECT_FALSE(list_.OpenDatabase(read_only));
@@ -291,13 +291,12 @@ TEST_F(OpenTest, TheLongValueFileMustBeThereAndSound) {
                                   Field("内容", FieldType::kByteSet)};
   std::string path = Make("报表库.ldg", kPassword, fields);
   std::string long_path = PathIn(dir_, "报表库.lgt");
-  std::filesystem::rename(platform::GbkToUtf8(long_path, false),
-                          platform::GbkToUtf8(PathIn(dir_, "报表库.LgT"), false));
+  std::filesystem::rename(FsPath(long_path), FsPath(PathIn(dir_, "报表库.LgT")));
   {
     DatabaseList list;
     EXPECT_EQ(Open(list, path, {}, kPassword), 0);
   }
-  std::filesystem::remove(platform::GbkToUtf8(PathIn(dir_, "报表库.LgT"), false));
+  std::filesystem::remove(FsPath(PathIn(dir_, "报表库.LgT")));
   EXPECT_EQ(Open(path, {}, kPassword), error::kLongValueFileUnreadable);
   EXPECT_TRUE(list_.databases().empty());
 }

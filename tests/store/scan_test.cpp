@@ -11,6 +11,7 @@
 #include "faulty_file.h"
 #include "store/database_list.h"
 #include "store_test_util.h"
+#include "tests/support/file_mode.h"
 
 namespace store {
 namespace {
@@ -283,9 +284,6 @@ class ScanViewTest : public ::testing::Test {
     for (std::size_t i = 0; i < viewed.fields.size(); ++i)
       EXPECT_EQ(viewed.fields[i], read.fields[i]) << "record " << viewed.visited[i];
   }
-  // Whether the system shows this process's mapped files (Linux does; on
-  // Windows the files are read, never viewed).
-  static bool CanSeeViews() { return std::filesystem::exists("/proc/self/maps"); }
   // True while this process has the data file mapped.
   bool Viewed() const {
     std::ifstream maps("/proc/self/maps");
@@ -309,11 +307,11 @@ class ScanViewTest : public ::testing::Test {
 
 TEST_F(ScanViewTest, ViewAndReadsVisitTheSameRecordsWithTheSameFields) {
   const Walk read = WalkAsCurrent(read_);
-  if (CanSeeViews()) {
+  if (testing_support::MappedFilesAreListed()) {
     EXPECT_FALSE(Viewed());
   }
   const Walk viewed = WalkAsCurrent(viewed_);
-  if (CanSeeViews()) {
+  if (testing_support::MappedFilesAreListed()) {
     EXPECT_TRUE(Viewed());
   }
   EXPECT_TRUE(viewed.complete);
@@ -358,7 +356,7 @@ TEST_F(ScanViewTest, ABigFileMadeReadyAheadWalksAsItIsRead) {
     SCOPED_TRACE(left);
     DatabaseList fresh;
     ASSERT_TRUE(fresh.OpenDatabase(OpenArgs(path_, "ledger", kPassword)));
-    std::filesystem::resize_file(platform::GbkToUtf8(path_, false), RecordEnd(left));
+    std::filesystem::resize_file(FsPath(path_), RecordEnd(left));
     const Walk viewed = WalkAsCurrent(fresh);
     EXPECT_FALSE(viewed.complete);
     EXPECT_EQ(viewed.error, error::kReadRecordFailed);
@@ -398,8 +396,7 @@ TEST_F(ScanViewTest, AFileShorterThanItsCountEndsTheWalkAsAReadDoes) {
     SCOPED_TRACE(cut.records_left);
     WriteFileBytes(path_, whole);
     ASSERT_TRUE(WalkAsCurrent(viewed_).complete);
-    std::filesystem::resize_file(platform::GbkToUtf8(path_, false),
-                                 RecordEnd(cut.records_left) + cut.extra_bytes);
+    std::filesystem::resize_file(FsPath(path_), RecordEnd(cut.records_left) + cut.extra_bytes);
     const Walk viewed = WalkAsCurrent(viewed_);
     EXPECT_FALSE(viewed.complete);
     EXPECT_EQ(viewed.error, error::kReadRecordFailed);

@@ -19,6 +19,11 @@ namespace store_test {
 
 inline std::string Gbk(const std::string& utf8) { return platform::Utf8ToGbk(utf8); }
 
+// The file system's path of a GBK file name.
+inline std::filesystem::path FsPath(const std::string& gbk_path) {
+  return testing_support::Utf8Path(platform::GbkToUtf8(gbk_path, false));
+}
+
 // A GBK path of `name` (UTF-8) inside `dir`.
 inline std::string PathIn(const testing_support::TempDir& dir, const std::string& name) {
   return Gbk(dir.File(name));
@@ -55,18 +60,18 @@ inline store::OpenArguments OpenArgs(const std::string& gbk_path, const std::str
 
 // The raw bytes of a file.
 inline std::vector<std::uint8_t> FileBytes(const std::string& gbk_path) {
-  std::ifstream in(platform::GbkToUtf8(gbk_path, false), std::ios::binary);
+  std::ifstream in(FsPath(gbk_path), std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void WriteFileBytes(const std::string& gbk_path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(platform::GbkToUtf8(gbk_path, false), std::ios::binary | std::ios::trunc);
+  std::ofstream out(FsPath(gbk_path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::uint64_t FileSize(const std::string& gbk_path) {
-  return std::filesystem::file_size(platform::GbkToUtf8(gbk_path, false));
+  return std::filesystem::file_size(FsPath(gbk_path));
 }
 
 // `bytes` as seen through `password` (deciphered in place; no password:

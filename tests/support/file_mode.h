@@ -10,4 +10,8 @@ namespace testing_support {
 // has no such bits (Windows) or the file cannot be looked at.
 std::optional<unsigned> PermissionBits(const std::filesystem::path& path);
 
+// Whether the system lists the files a process has mapped (/proc/self/maps
+// on Linux; Windows lists none, and there the store reads its files).
+bool MappedFilesAreListed();
+
 }  // namespace testing_support

@@ -10,4 +10,6 @@ std::optional<unsigned> PermissionBits(const std::filesystem::path& path) {
   return static_cast<unsigned>(st.st_mode & 0777);
 }
 
+bool MappedFilesAreListed() { return std::filesystem::exists("/proc/self/maps"); }
+
 }  // namespace testing_support

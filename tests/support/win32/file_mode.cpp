@@ -6,4 +6,6 @@ namespace testing_support {
 
 std::optional<unsigned> PermissionBits(const std::filesystem::path&) { return std::nullopt; }
 
+bool MappedFilesAreListed() { return false; }
+
 }  // namespace testing_support
