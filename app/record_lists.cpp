@@ -5,10 +5,12 @@
 #include "app/desk_units.h"
 #include "app/list_units.h"
 #include "forms/form_runtime.h"
+#include "forms/units/list_view.h"
 #include "platform/gbk.h"
 #include "runtime/convert.h"
 #include "runtime/date_time.h"
 #include "runtime/time_commands.h"
+#include "store/database_list.h"
 #include "store/errors.h"
 #include "store/record_store.h"
 
@@ -318,20 +320,48 @@ void ReportUnreadList(store::ErrorNumber error) {
       box::kStop, "读取失败"_gbk);
 }
 
-Text CellText(const ListColumn& column) {
-  Value value = store::ReadField(column.field);
-  switch (column.kind) {
-    case CellKind::kPlain:
-      return runtime::ToText(value);
-    case CellKind::kDate:
-      return DateCellText(value);
-    case CellKind::kCancelledDate:
-      // A cancellation stores its time in the arrival-time field.
-      if (TextEquals(store::ReadField(18), "悔单"_gbk))
-        return "悔单时间："_gbk + DateCellText(value);
-      return DateCellText(value);
+// Writes what `column` shows of the current record straight into the
+// batch's open cell: a text field as it lies in the record, any other
+// field formatted once. Returns the read's error.
+store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Value& scratch,
+                             Text& cell) {
+  static const Text& kCancelled = "悔单"_gbk;
+  static const Text& kCancelledAt = "悔单时间："_gbk;
+  static const Text& kNeverSet = "1899年12月30日"_gbk;
+  static const Text& kDash = "——"_gbk;
+  const auto field = static_cast<std::size_t>(column.field - 1);
+  if (column.kind == CellKind::kPlain) {
+    if (const std::optional<std::string_view> text = db.TextOfCurrent(field)) {
+      cell += *text;
+      return store::error::kOk;
+    }
   }
-  return {};
+  const store::ErrorNumber read = db.ReadField(field, scratch);
+  if (column.kind == CellKind::kPlain) {
+    runtime::AppendText(scratch, cell);
+    return read;
+  }
+  store::ErrorNumber result = read;
+  if (column.kind == CellKind::kCancelledDate) {
+    // A cancellation stores its time in the arrival-time field.
+    bool cancelled = false;
+    if (const std::optional<std::string_view> status = db.TextOfCurrent(17)) {
+      cancelled = *status == kCancelled;
+    } else {
+      Value status_value;
+      result = db.ReadField(17, status_value);
+      cancelled = TextEquals(status_value, kCancelled);
+    }
+    if (cancelled) cell += kCancelledAt;
+  }
+  // DateCellText, written in place.
+  const std::size_t start = cell.size();
+  runtime::AppendText(scratch, cell);
+  if (std::string_view(cell).substr(start) == kNeverSet) {
+    cell.resize(start);
+    cell += kDash;
+  }
+  return read != store::error::kOk ? read : result;
 }
 
 }  // namespace
@@ -352,22 +382,22 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   list.Clear();
 
   // The rows reach the list view together once the walk is done, each with
-  // the number of its record.
-  std::vector<std::vector<Text>> rows_made;
-  std::vector<std::int32_t> records;
+  // the number of its record; their texts are written once, straight into
+  // the list's own form.
+  forms::ListRowBatch rows_made(table_row.columns.size());
+  store::Database* db = store::Databases().current();
+  Value scratch;
   // Set when the walk or a read was refused part-way (another desk appending or
   // writing at that moment): the list then lacks records, which the
   // assistant must be told rather than shown "nothing found".
   store::ErrorNumber unread = store::error::kOk;
   auto add_row = [&] {
-    records.push_back(store::GetRecordNumber());
-    std::vector<Text> cells;
-    cells.reserve(table_row.columns.size());
     for (const ListColumn& column : table_row.columns) {
-      cells.push_back(CellText(column));
-      if (store::LastError() != store::error::kOk) unread = store::LastError();
+      const store::ErrorNumber read = WriteCell(*db, column, scratch, rows_made.OpenCell());
+      rows_made.CloseCell();
+      if (read != store::error::kOk) unread = read;
     }
-    rows_made.push_back(std::move(cells));
+    rows_made.EndRow(store::GetRecordNumber());
     if (extras.on_listed) extras.on_listed();
   };
 
@@ -416,7 +446,7 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     }
   }
 
-  list.AppendAll(std::move(rows_made), records);
+  list.AppendAll(std::move(rows_made));
   const int rows = list.Count();
   for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
   if (unread != store::error::kOk)

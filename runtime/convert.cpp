@@ -171,23 +171,53 @@ double RoundToSixDigits(float value) {
   return value < 0 ? -rounded : rounded;
 }
 
-Text DateTimeText(double days) {
+void AppendDateTimeText(double days, Text& out) {
   static const Text& kYear = "年"_gbk;
   static const Text& kMonth = "月"_gbk;
   static const Text& kDay = "日"_gbk;
   static const Text& kHour = "时"_gbk;
   static const Text& kMinute = "分"_gbk;
   static const Text& kSecond = "秒"_gbk;
-  CivilTime t = BreakDown(days);
-  Text text = Decimal(t.year) + kYear + Decimal(t.month) + kMonth + Decimal(t.day) + kDay;
-  if (t.second != 0) {
-    text += Decimal(t.hour) + kHour + Decimal(t.minute) + kMinute + Decimal(t.second) + kSecond;
-  } else if (t.minute != 0) {
-    text += Decimal(t.hour) + kHour + Decimal(t.minute) + kMinute;
-  } else if (t.hour != 0) {
-    text += Decimal(t.hour) + kHour;
-  }
+  const CivilTime t = BreakDown(days);
+  char buffer[96];
+  char* at = buffer;
+  auto put = [&](int number, const Text& unit) {
+    at = std::to_chars(at, buffer + sizeof buffer, number).ptr;
+    at = std::copy(unit.begin(), unit.end(), at);
+  };
+  put(t.year, kYear);
+  put(t.month, kMonth);
+  put(t.day, kDay);
+  if (t.second != 0 || t.minute != 0 || t.hour != 0) put(t.hour, kHour);
+  if (t.second != 0 || t.minute != 0) put(t.minute, kMinute);
+  if (t.second != 0) put(t.second, kSecond);
+  out.append(buffer, at);
+}
+
+Text DateTimeText(double days) {
+  Text text;
+  AppendDateTimeText(days, text);
   return text;
+}
+
+void AppendText(const Value& value, Text& out) {
+  switch (value.type()) {
+    case type::kDouble: {
+      char buffer[64];
+      auto result = std::to_chars(buffer, buffer + sizeof buffer, value.AsDouble(),
+                                  std::chars_format::general, 13);
+      out.append(buffer, result.ptr);
+      return;
+    }
+    case type::kDateTime:
+      AppendDateTimeText(value.AsDouble(), out);
+      return;
+    case type::kText:
+      out += value.AsText();
+      return;
+    default:
+      out += ToText(value);
+  }
 }
 
 Text ToText(const Value& value) {
