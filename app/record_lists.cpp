@@ -354,7 +354,12 @@ store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Valu
     }
     if (cancelled) cell += kCancelledAt;
   }
-  // DateCellText, written in place.
+  // DateCellText, written in place; the zero date-time, a date never set,
+  // is most of them.
+  if (scratch.type() == runtime::type::kDateTime && scratch.AsDouble() == 0) {
+    cell += kDash;
+    return read != store::error::kOk ? read : result;
+  }
   const std::size_t start = cell.size();
   runtime::AppendText(scratch, cell);
   if (std::string_view(cell).substr(start) == kNeverSet) {
@@ -392,6 +397,9 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   // assistant must be told rather than shown "nothing found".
   store::ErrorNumber unread = store::error::kOk;
   auto add_row = [&] {
+    // The listed record is read in most of its fields, the totals' too:
+    // deciphered whole once.
+    db->DecipherCurrentRecord();
     for (const ListColumn& column : table_row.columns) {
       const store::ErrorNumber read = WriteCell(*db, column, scratch, rows_made.OpenCell());
       rows_made.CloseCell();
