@@ -336,7 +336,12 @@ store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Valu
       return store::error::kOk;
     }
   }
-  const store::ErrorNumber read = db.ReadField(field, scratch);
+  store::ErrorNumber read = store::error::kOk;
+  if (const std::optional<double> number = db.NumberOfCurrent(field))
+    scratch = db.fields()[field].type == store::FieldType::kDateTime ? Value::DateTime(*number)
+                                                                     : Value::Double(*number);
+  else
+    read = db.ReadField(field, scratch);
   if (column.kind == CellKind::kPlain) {
     runtime::AppendText(scratch, cell);
     return read;

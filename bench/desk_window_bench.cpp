@@ -90,13 +90,17 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     auto* button = qobject_cast<QAbstractButton*>(view.WidgetOf(MainUnit(*forms, "按日期查询")));
     auto* table = qobject_cast<QTableView*>(view.WidgetOf(MainUnit(*forms, "查询超级列表框1")));
-    double query_ms = 1e300;
+    double query_ms = 1e300, handler_ms = 0;
     for (int r = 0; r < repeats; ++r) {
       const Clock::time_point clicked = Clock::now();
       button->click();
+      const double handled = MsSince(clicked);
       QCoreApplication::processEvents();
       table->grab();
-      query_ms = std::min(query_ms, MsSince(clicked));
+      if (MsSince(clicked) < query_ms) {
+        query_ms = MsSince(clicked);
+        handler_ms = handled;
+      }
     }
     const int rows = table->model()->rowCount();
 
@@ -119,6 +123,7 @@ int main(int argc, char** argv) {
     std::printf("| start-up to the painted main window | %.1f |\n", startup_ms);
     std::printf("| five-year query, click to painted list (%d rows, best of %d) | %.1f |\n", rows,
                 repeats, query_ms);
+    std::printf("| of which the click's handler (the fill and the totals) | %.1f |\n", handler_ms);
     std::printf("| scrolling a screen and painting it: mean of %d steps | %.2f |\n", steps,
                 total / steps);
     std::printf("| scrolling: slowest step | %.2f |\n", slowest);

@@ -1,6 +1,7 @@
 #include "store/database.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "platform/gbk.h"
 #include "platform/services.h"
+#include "runtime/date_time.h"
 #include "runtime/error_report.h"
 #include "store/field_codec.h"
 #include "store/moved_records.h"
@@ -879,6 +881,27 @@ std::optional<std::string_view> Database::TextOfCurrent(std::size_t field, std::
   std::size_t length = 0;
   while (length < field_bytes_.size() && field_bytes_[length] != 0) ++length;
   return std::string_view(reinterpret_cast<const char*>(field_bytes_.data()), length);
+}
+
+std::optional<double> Database::NumberOfCurrent(std::size_t field) const {
+  const FieldDescriptor& f = fields_[field];
+  if ((f.type != FieldType::kDouble && f.type != FieldType::kDateTime) || image_ == nullptr ||
+      !FitsInRecord(f))
+    return std::nullopt;
+  const std::uint8_t* plain = image_;
+  if (raw_batch_.Holds(image_)) {
+    if (plain_image_ != image_) return std::nullopt;
+    plain = plain_record_.data();
+  }
+  // As DecodeField reads the 8 stored bytes, date-times clamped alike.
+  std::uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = bits << 8 | plain[f.offset + i];
+  double number = std::bit_cast<double>(bits);
+  if (f.type == FieldType::kDateTime) {
+    if (number > runtime::kLastDay) number = runtime::kLastDay;
+    if (number < runtime::kFirstDay) number = runtime::kFirstDay;
+  }
+  return number;
 }
 
 std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint8_t> record,
