@@ -324,7 +324,7 @@ void ReportUnreadList(store::ErrorNumber error) {
 // batch's open cell: a text field as it lies in the record, any other
 // field formatted once. Returns the read's error.
 store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Value& scratch,
-                             Text& cell) {
+                             runtime::DateTimeTexts& dates, Text& cell) {
   static const Text& kCancelled = "悔单"_gbk;
   static const Text& kCancelledAt = "悔单时间："_gbk;
   static const Text& kNeverSet = "1899年12月30日"_gbk;
@@ -343,7 +343,10 @@ store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Valu
   else
     read = db.ReadField(field, scratch);
   if (column.kind == CellKind::kPlain) {
-    runtime::AppendText(scratch, cell);
+    if (scratch.type() == runtime::type::kDateTime)
+      dates.Append(scratch.AsDouble(), cell);
+    else
+      runtime::AppendText(scratch, cell);
     return read;
   }
   store::ErrorNumber result = read;
@@ -366,7 +369,10 @@ store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Valu
     return read != store::error::kOk ? read : result;
   }
   const std::size_t start = cell.size();
-  runtime::AppendText(scratch, cell);
+  if (scratch.type() == runtime::type::kDateTime)
+    dates.Append(scratch.AsDouble(), cell);
+  else
+    runtime::AppendText(scratch, cell);
   if (std::string_view(cell).substr(start) == kNeverSet) {
     cell.resize(start);
     cell += kDash;
@@ -397,6 +403,8 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   forms::ListRowBatch rows_made(table_row.columns.size());
   store::Database* db = store::Databases().current();
   Value scratch;
+  // One per column: each column's dates come in runs of a day.
+  std::vector<runtime::DateTimeTexts> dates(table_row.columns.size());
   // Set when the walk or a read was refused part-way (another desk appending or
   // writing at that moment): the list then lacks records, which the
   // assistant must be told rather than shown "nothing found".
@@ -405,8 +413,9 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     // The listed record is read in most of its fields, the totals' too:
     // deciphered whole once.
     db->DecipherCurrentRecord();
-    for (const ListColumn& column : table_row.columns) {
-      const store::ErrorNumber read = WriteCell(*db, column, scratch, rows_made.OpenCell());
+    for (std::size_t c = 0; c < table_row.columns.size(); ++c) {
+      const store::ErrorNumber read =
+          WriteCell(*db, table_row.columns[c], scratch, dates[c], rows_made.OpenCell());
       rows_made.CloseCell();
       if (read != store::error::kOk) unread = read;
     }

@@ -219,28 +219,40 @@ bool AppendShortDecimal(double value, Text& out) {
 
 }  // namespace
 
-void AppendDateTimeText(double days, Text& out) {
+void DateTimeTexts::Append(double days, Text& out) {
   static const Text& kYear = "年"_gbk;
   static const Text& kMonth = "月"_gbk;
   static const Text& kDay = "日"_gbk;
   static const Text& kHour = "时"_gbk;
   static const Text& kMinute = "分"_gbk;
   static const Text& kSecond = "秒"_gbk;
-  const CivilTime t = BreakDown(days);
   char buffer[96];
   char* at = buffer;
-  auto put = [&](int number, const Text& unit) {
+  auto put = [&](long long number, const Text& unit) {
     at = std::to_chars(at, buffer + sizeof buffer, number).ptr;
     at = std::copy(unit.begin(), unit.end(), at);
   };
-  put(t.year, kYear);
-  put(t.month, kMonth);
-  put(t.day, kDay);
-  if (t.second != 0 || t.minute != 0 || t.hour != 0) put(t.hour, kHour);
-  if (t.second != 0 || t.minute != 0) put(t.minute, kMinute);
-  if (t.second != 0) put(t.second, kSecond);
+  const DayAndSeconds split = SplitDays(days);
+  if (!known_ || split.day != day_) {
+    const CivilTime t = BreakDown(days);
+    put(t.year, kYear);
+    put(t.month, kMonth);
+    put(t.day, kDay);
+    date_.assign(buffer, at);
+    day_ = split.day;
+    known_ = true;
+    at = buffer;
+  }
+  out += date_;
+  const long long hour = split.seconds / 3600, minute = split.seconds / 60 % 60,
+                  second = split.seconds % 60;
+  if (second != 0 || minute != 0 || hour != 0) put(hour, kHour);
+  if (second != 0 || minute != 0) put(minute, kMinute);
+  if (second != 0) put(second, kSecond);
   out.append(buffer, at);
 }
+
+void AppendDateTimeText(double days, Text& out) { DateTimeTexts().Append(days, out); }
 
 Text DateTimeText(double days) {
   Text text;

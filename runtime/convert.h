@@ -51,4 +51,16 @@ Text DoubleText(double value);
 Text DateTimeText(double days);
 void AppendDateTimeText(double days, Text& out);
 
+// Writes date-time texts as AppendDateTimeText does, keeping the text of the
+// last day written: a list column's dates come mostly in runs of one day.
+class DateTimeTexts {
+ public:
+  void Append(double days, Text& out);
+
+ private:
+  long long day_ = 0;
+  bool known_ = false;
+  Text date_;  // the day's text, "2026年1月2日"
+};
+
 }  // namespace runtime

@@ -254,6 +254,14 @@ TEST(Conversions, AppendTextWritesWhatToTextGives) {
     AppendText(value, appended);
     EXPECT_EQ(appended, "x" + ToText(value)) << ToText(value);
   }
+  // Kept days: the same day at other times, the next midnight reached by
+  // rounding, a day before 1899-12-30, and back.
+  DateTimeTexts dates;
+  for (double days : {44197.25, 44197.5, 44197.0, 44197.9999999, 44198.0, -1.25, -1.5, 44197.75}) {
+    Text appended;
+    dates.Append(days, appended);
+    EXPECT_EQ(appended, DateTimeText(days)) << days;
+  }
 }
 
 }  // namespace
