@@ -885,17 +885,23 @@ std::optional<std::string_view> Database::TextOfCurrent(std::size_t field, std::
 
 std::optional<double> Database::NumberOfCurrent(std::size_t field) const {
   const FieldDescriptor& f = fields_[field];
+  // Both types are stored in 8 bytes.
   if ((f.type != FieldType::kDouble && f.type != FieldType::kDateTime) || image_ == nullptr ||
-      !FitsInRecord(f))
+      f.offset < 0 || std::int64_t{f.offset} + 8 > record_size_)
     return std::nullopt;
   const std::uint8_t* plain = image_;
   if (raw_batch_.Holds(image_)) {
     if (plain_image_ != image_) return std::nullopt;
     plain = plain_record_.data();
   }
-  // As DecodeField reads the 8 stored bytes, date-times clamped alike.
+  // As DecodeField reads the stored bytes (little-endian), date-times
+  // clamped alike.
   std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | plain[f.offset + i];
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&bits, plain + f.offset, sizeof bits);
+  } else {
+    for (int i = 7; i >= 0; --i) bits = bits << 8 | plain[f.offset + i];
+  }
   double number = std::bit_cast<double>(bits);
   if (f.type == FieldType::kDateTime) {
     if (number > runtime::kLastDay) number = runtime::kLastDay;
