@@ -401,6 +401,8 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   // the number of its record; their texts are written once, straight into
   // the list's own form.
   forms::ListRowBatch rows_made(table_row.columns.size());
+  // At most one row per record.
+  if (selected) rows_made.Reserve(static_cast<std::size_t>(store::GetRecordCount()));
   store::Database* db = store::Databases().current();
   Value scratch;
   // One per column: each column's dates come in runs of a day.

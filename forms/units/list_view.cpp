@@ -20,9 +20,13 @@ void ListRowBatch::CloseCell() {
   ++cells_in_row_;
 }
 
+void ListRowBatch::Reserve(std::size_t rows) {
+  ends_.reserve(rows * width_);
+  data_.reserve(rows);
+}
+
 void ListRowBatch::EndRow(std::int64_t data) {
   while (cells_in_row_ < width_) CloseCell();
-  starts_.push_back(row_start_);
   data_.push_back(data);
   row_start_ = text_.size();
   cells_in_row_ = 0;
@@ -87,11 +91,12 @@ void ListView::AppendRows(ListRowBatch rows, std::int32_t state_image) {
   if (rows.width_ != width_) {
     // Made for another width: cut or padded row by row.
     ListRowBatch fitted(width_);
+    std::size_t start = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      const RowCells cells(rows.text_.data() + rows.starts_[i], &rows.ends_[i * rows.width_],
-                           rows.width_);
+      const RowCells cells(rows.text_.data() + start, &rows.ends_[i * rows.width_], rows.width_);
       for (std::size_t c = 0; c < cells.size(); ++c) fitted.AddCell(cells.View(c));
       fitted.EndRow(rows.data_[i]);
+      start += rows.ends_[(i + 1) * rows.width_ - 1];
     }
     rows = std::move(fitted);
   }
@@ -101,14 +106,19 @@ void ListView::AppendRows(ListRowBatch rows, std::int32_t state_image) {
     text_ = std::move(rows.text_);
   else
     text_ += rows.text_;
-  if (ends_.empty())
+  if (ends_.empty()) {
     ends_ = std::move(rows.ends_);
-  else
+    // A batch made with room for more rows than it got.
+    if (ends_.capacity() > 2 * ends_.size() + 4096) ends_.shrink_to_fit();
+  } else {
     ends_.insert(ends_.end(), rows.ends_.begin(), rows.ends_.end());
+  }
   rows_.reserve(rows_.size() + rows.size());
+  std::uint64_t start = offset;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     Slot row;
-    row.text_at = offset + rows.starts_[i];
+    row.text_at = start;
+    start += ends_[(first_slot + i) * width_ + width_ - 1];
     row.slot = first_slot + static_cast<std::uint32_t>(i);
     row.state_image = state_image;
     row.data = rows.data_[i];

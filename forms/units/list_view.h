@@ -88,13 +88,18 @@ class ListRowBatch {
   void EndRow(std::int64_t data = 0);
   std::size_t size() const { return data_.size(); }
   std::size_t width() const { return width_; }
+  // Room for up to `rows` rows' cell ends, asked for once (address space:
+  // only what is written is used), so that no growing buffer is copied and
+  // left behind; the list gives back what is not used.
+  void Reserve(std::size_t rows);
 
  private:
   friend class ListView;
   std::size_t width_;
   std::string text_;
-  std::vector<std::uint32_t> ends_;    // each cell's end from its row's start
-  std::vector<std::uint64_t> starts_;  // each row's start in text_
+  // Each cell's end from its row's start; rows follow one another, so a
+  // row starts where the one before it ends.
+  std::vector<std::uint32_t> ends_;
   std::vector<std::int64_t> data_;
   std::size_t row_start_ = 0;
   std::size_t cells_in_row_ = 0;
