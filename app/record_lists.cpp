@@ -285,6 +285,16 @@ class ResolvedTest {
       if (const std::optional<std::string_view> text = store::CurrentText(test_.field, needed))
         return test_.kind == Kind::kNotEmpty ? !text->empty() : *text == text_;
     }
+    if (test_.kind == Kind::kInDateRange) {
+      // Read where it lies too: the date tests of the date query and the
+      // fund page run on every record.
+      store::Database* db = store::Databases().current();
+      if (db != nullptr && test_.field >= 1 &&
+          static_cast<std::size_t>(test_.field) <= db->fields().size())
+        if (const std::optional<double> day =
+                db->NumberOfCurrent(static_cast<std::size_t>(test_.field - 1)))
+          return range_.Contains(*day);
+    }
     Value value = store::ReadField(test_.field);
     switch (test_.kind) {
       case Kind::kEvery:

@@ -883,24 +883,28 @@ std::optional<std::string_view> Database::TextOfCurrent(std::size_t field, std::
   return std::string_view(reinterpret_cast<const char*>(field_bytes_.data()), length);
 }
 
-std::optional<double> Database::NumberOfCurrent(std::size_t field) const {
+std::optional<double> Database::NumberOfCurrent(std::size_t field) {
   const FieldDescriptor& f = fields_[field];
   // Both types are stored in 8 bytes.
   if ((f.type != FieldType::kDouble && f.type != FieldType::kDateTime) || image_ == nullptr ||
       f.offset < 0 || std::int64_t{f.offset} + 8 > record_size_)
     return std::nullopt;
-  const std::uint8_t* plain = image_;
+  const std::uint8_t* plain = image_ + f.offset;
   if (raw_batch_.Holds(image_)) {
-    if (plain_image_ != image_) return std::nullopt;
-    plain = plain_record_.data();
+    if (plain_image_ == image_) {
+      plain = plain_record_.data() + f.offset;
+    } else {
+      if (!DecipherStoredField(f)) return std::nullopt;
+      plain = field_bytes_.data();
+    }
   }
   // As DecodeField reads the stored bytes (little-endian), date-times
   // clamped alike.
   std::uint64_t bits = 0;
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&bits, plain + f.offset, sizeof bits);
+    std::memcpy(&bits, plain, sizeof bits);
   } else {
-    for (int i = 7; i >= 0; --i) bits = bits << 8 | plain[f.offset + i];
+    for (int i = 7; i >= 0; --i) bits = bits << 8 | plain[i];
   }
   double number = std::bit_cast<double>(bits);
   if (f.type == FieldType::kDateTime) {

@@ -173,10 +173,11 @@ class Database {
   std::optional<std::string_view> TextOfCurrent(
       std::size_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
   // A number or date-time field of the record under test as ReadField's
-  // value gives it as a number, when the record is plain in memory (read
-  // whole, or deciphered by DecipherCurrentRecord); nullopt when ReadField
-  // must be asked instead.
-  std::optional<double> NumberOfCurrent(std::size_t field) const;
+  // value gives it as a number (date-times clamped alike), without making a
+  // value: from the deciphered copy (DecipherCurrentRecord) when there is
+  // one, else its 8 bytes deciphered alone. nullopt for a field of another
+  // type or when ReadField must be asked instead.
+  std::optional<double> NumberOfCurrent(std::size_t field);
 
   // Deciphers the whole record under test at once, for a reader about to
   // read most of its fields (a listed row): ReadField and TextOfCurrent then
