@@ -20,7 +20,8 @@ void ListRowBatch::CloseCell() {
   ++cells_in_row_;
 }
 
-void ListRowBatch::Reserve(std::size_t rows) {
+void ListRowBatch::Reserve(std::size_t rows, std::size_t text_bytes) {
+  text_.reserve(text_bytes);
   ends_.reserve(rows * width_);
   data_.reserve(rows);
 }
@@ -79,6 +80,10 @@ int ListView::InsertRow(int position, Text text, std::int32_t image, std::int32_
 void ListView::AppendRows(std::vector<std::vector<Text>> rows, std::int32_t state_image,
                           const std::vector<std::int64_t>& data) {
   ListRowBatch batch(width_);
+  std::size_t bytes = 0;
+  for (const std::vector<Text>& row : rows)
+    for (const Text& cell : row) bytes += cell.size();
+  batch.Reserve(rows.size(), bytes);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     for (const Text& cell : rows[i]) batch.AddCell(cell);
     batch.EndRow(i < data.size() ? data[i] : 0);

@@ -88,10 +88,10 @@ class ListRowBatch {
   void EndRow(std::int64_t data = 0);
   std::size_t size() const { return data_.size(); }
   std::size_t width() const { return width_; }
-  // Room for up to `rows` rows' cell ends, asked for once (address space:
-  // only what is written is used), so that no growing buffer is copied and
-  // left behind; the list gives back what is not used.
-  void Reserve(std::size_t rows);
+  // Room for up to `rows` rows' cell ends (and `text_bytes` of texts), asked for once (address
+  // space: only what is written is used), so that no growing buffer is copied and left behind; the
+  // list gives back what is not used.
+  void Reserve(std::size_t rows, std::size_t text_bytes = 0);
 
  private:
   friend class ListView;
