@@ -1,0 +1,210 @@
+// The Windows print service and its windows, under wine (with an X server
+// for the windows): failures that are told and not counted, a receipt
+// printed into a file through a printer driver, the progress, settings and
+// preview windows driven by their controls.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <winspool.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "gui/win32/preview_window.h"
+#include "gui/win32/print_device.h"
+#include "gui/win32/print_progress.h"
+#include "gui/win32/print_service.h"
+#include "gui/win32/print_settings_window.h"
+#include "platform/gbk.h"
+#include "platform/headless/headless.h"
+#include "report/commands.h"
+#include "runtime/command_table.h"
+#include "tests/report/fake_unit_tables.h"
+#include "tests/report/receipt_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace gui::win32 {
+namespace {
+
+using runtime::Value;
+
+bool HasDisplay() {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (!probe) return false;
+  DestroyWindow(probe);
+  return true;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class WindowsPrinting : public ::testing::Test {
+ protected:
+  WindowsPrinting() : bindings_({&units_, &service_}), services_({nullptr, nullptr, &dialogs_}) {
+    report::RegisterReportCommands(commands_);
+    report::testing::BuildHardReceipt(
+        [this](const std::string& name, std::vector<Value> args) {
+          return (*commands_.Find(name))(args);
+        },
+        report::testing::DataSourceUnit());
+  }
+  static Value Grid() { return report::testing::GridUnit(); }
+  report::Table& table() { return units_.table; }
+
+  report::testing::FakeUnitTables units_;
+  PrintService service_;
+  report::ScopedBindings bindings_;
+  platform::ScriptedDialogs dialogs_;
+  platform::ScopedServices services_;
+  runtime::CommandTable commands_;
+  testing_support::TempDir dir_;
+};
+
+// A print that cannot go out says why, so the desk does not count it.
+TEST_F(WindowsPrinting, APrintThatCannotGoOutSaysWhy) {
+  if (!DefaultPrinter()) {
+    EXPECT_EQ(service_.Print(Grid(), table(), false, "x"),
+              report::print_text::CannotCreatePrinter());
+  }
+  table().print.print_to_file = 1;
+  table().print.output_file = "";
+  EXPECT_EQ(service_.Print(Grid(), table(), false, "x"), report::print_text::NoOutputFile());
+  if (PdfPrinter()) GTEST_SKIP() << "this machine has a PDF printer";
+  const std::string pdf = dir_.File("r.pdf");
+  table().print.output_file = pdf;
+  EXPECT_EQ(service_.Print(Grid(), table(), false, "x"), win32_print_text::NoPdfPrinter());
+  dialogs_.QueueFileName(pdf);
+  EXPECT_FALSE(report::SaveAsPdf(service_, Grid(), table(), ""));
+  ASSERT_EQ(dialogs_.shown().size(), 1u);
+  EXPECT_NE(dialogs_.shown()[0].text.find(win32_print_text::NoPdfPrinter()), std::string::npos);
+  EXPECT_FALSE(std::ifstream(pdf).good());
+}
+
+// wine's PostScript driver as a printer whose output goes into a file: the
+// receipt's pages go through the printer's device context as on a real
+// printer, with the progress window, and come out as PostScript.
+TEST_F(WindowsPrinting, TheReceiptPrintsIntoAFileThroughAPrinterDriver) {
+  std::wstring name = L"订单台测试打印机";
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = name.data();
+  std::wstring port = L"FILE:", driver = L"Wine PostScript Driver", processor = L"WinPrint",
+               type = L"RAW";
+  info.pPortName = port.data();
+  info.pDriverName = driver.data();
+  info.pPrintProcessor = processor.data();
+  info.pDatatype = type.data();
+  HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (!added && GetLastError() != ERROR_PRINTER_ALREADY_EXISTS)
+    GTEST_SKIP() << "no printer could be added (error " << GetLastError() << ")";
+  if (added) ClosePrinter(added);
+  ASSERT_TRUE(SetDefaultPrinterW(name.c_str()));
+  const char* keep = std::getenv("ORDERDESK_RECEIPT_PS");
+  const std::string out = keep ? keep : dir_.File("receipt.ps");
+  table().print.paper_size = 11;
+  table().print.print_to_file = 1;
+  table().print.output_file = out;
+  table().print.copies = 2;
+  EXPECT_EQ(service_.Print(Grid(), table(), HasDisplay(), "receipt"), "");
+  const std::string ps = ReadAll(out);
+  EXPECT_EQ(ps.rfind("%!PS", 0), 0u) << ps.substr(0, 200);
+  // Two copies of the one page.
+  std::size_t pages = 0;
+  for (std::size_t at = ps.find("%%Page:"); at != std::string::npos;
+       at = ps.find("%%Page:", at + 1))
+    ++pages;
+  EXPECT_EQ(pages, 2u);
+  // A file that cannot be made is a failure, not a print.
+  table().print.output_file = dir_.File("no such folder\\r.ps");
+  EXPECT_EQ(service_.Print(Grid(), table(), false, "receipt"),
+            report::print_text::CannotStartJob());
+}
+
+TEST_F(WindowsPrinting, TheProgressWindowShowsTheJobAndStopsOnItsButton) {
+  if (!HasDisplay()) GTEST_SKIP() << "no display";
+  PrintProgressWindow progress(nullptr);
+  progress.Show(platform::Utf8ToGbk("正在打印第 1/1 份 1/3 页"), 40);
+  EXPECT_EQ(progress.message(), L"正在打印第 1/1 份 1/3 页");
+  EXPECT_EQ(progress.percent(), 40);
+  EXPECT_FALSE(progress.AbortRequested());
+  SendMessageW(progress.abort_button(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(progress.AbortRequested());
+}
+
+TEST_F(WindowsPrinting, TheSettingsWindowGivesBackEveryFieldAndRefusesABadMargin) {
+  if (!HasDisplay()) GTEST_SKIP() << "no display";
+  report::PrintSettings s;
+  s.margin_left = 105;
+  s.page_number_position = 2;
+  s.scale_code = -2;
+  s.paper_size = 11;
+  s.orientation = 2;
+  s.repeat_last_row = 1;
+  s.rows_per_page = 12;
+  s.range_mode = 2;
+  s.range_start = 3;
+  s.range_end = 7;
+  s.odd_even = 1;
+  s.first_page_number = 5;
+  s.copies = 3;
+  s.print_to_file = 1;
+  s.output_file = platform::Utf8ToGbk("C:\\小票\\out.prn");
+  {
+    PrintSettingsWindow window(s, nullptr);
+    ASSERT_TRUE(window.Accept());
+    // Nothing changed: the same settings come back.
+    PrintSettingsWindow again(s, nullptr);
+    SetWindowTextW(again.control(PrintSettingsWindow::kCopies), L"2");
+    SendMessageW(again.control(PrintSettingsWindow::kPaper), CB_SETCURSEL, 3, 0);
+    SendMessageW(again.control(PrintSettingsWindow::kToTheEnd), BM_CLICK, 0, 0);
+    PostMessageW(again.hwnd(), WM_COMMAND, IDOK, 0);
+    const auto changed = again.Run();
+    ASSERT_TRUE(changed);
+    report::PrintSettings expected = s;
+    expected.copies = 2;
+    expected.paper_size = report::kReceiptRollPaper;
+    expected.range_end = 0;
+    EXPECT_EQ(*changed, expected);
+  }
+  PrintSettingsWindow bad(s, nullptr);
+  SetWindowTextW(bad.control(PrintSettingsWindow::kMarginTop), L"abc");
+  EXPECT_FALSE(bad.Accept());
+  ASSERT_EQ(dialogs_.shown().size(), 1u);
+  PostMessageW(bad.hwnd(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(bad.Run());
+}
+
+TEST_F(WindowsPrinting, ThePreviewShowsThePagesZoomsAndOpensOncePerGrid) {
+  if (!HasDisplay()) GTEST_SKIP() << "no display";
+  table().print.paper_size = 11;
+  service_.Preview(Grid(), table());
+  PreviewWindow* preview = service_.PreviewOf(Grid());
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(preview->page_count(), 1);
+  EXPECT_EQ(preview->status(), L"1 / 1");
+  EXPECT_EQ(preview->paper().width, report::PaperOf(11, 1).width);
+  EXPECT_FALSE(IsWindowEnabled(preview->button(PreviewWindow::kNext)));
+  SendMessageW(preview->button(PreviewWindow::kZoomIn), BM_CLICK, 0, 0);
+  EXPECT_GT(preview->zoom(), 0);
+  const int zoomed = preview->zoom();
+  SendMessageW(preview->button(PreviewWindow::kZoomIn), BM_CLICK, 0, 0);
+  EXPECT_GT(preview->zoom(), zoomed);
+  service_.Preview(Grid(), table());
+  EXPECT_EQ(service_.PreviewOf(Grid()), preview);
+  // 保存为PDF on a machine without a PDF printer: told, nothing written.
+  if (!PdfPrinter()) {
+    dialogs_.QueueFileName(dir_.File("p.pdf"));
+    SendMessageW(preview->button(PreviewWindow::kSavePdf), BM_CLICK, 0, 0);
+    ASSERT_EQ(dialogs_.shown().size(), 1u);
+    EXPECT_FALSE(std::ifstream(dir_.File("p.pdf")).good());
+  }
+  SendMessageW(preview->button(PreviewWindow::kClose), BM_CLICK, 0, 0);
+  EXPECT_EQ(service_.PreviewOf(Grid()), nullptr);
+}
+
+}  // namespace
+}  // namespace gui::win32
