@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Draws the receipt of hard cases on A5 through the Windows painter (GDI,
-# under wine, into a 150 dpi bitmap) and turns it into
-# docs/receipt-windows.png. Needs the Windows build (build-win, or the
-# folder given) with its test programs, wine and ImageMagick's convert.
+# The receipt of hard cases through the Windows printing code, under wine:
+#  docs/receipt-windows.png          drawn by the GDI painter on A5 into a
+#                                    150 dpi bitmap;
+#  docs/receipt-windows-printed.png  printed on A5 through a printer whose
+#                                    output goes into a file (wine's
+#                                    PostScript driver), rendered by
+#                                    ghostscript at 150 dpi.
+# Needs the Windows build (build-win, or the folder given) with its test
+# programs, wine, ghostscript and ImageMagick's convert.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-win}
 export WINEPREFIX=${WINEPREFIX:-$PWD/$build/wineprefix} WINEDEBUG=-all LANG=C.UTF-8
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=wine
-bmp=$(mktemp --suffix=.bmp)
-trap 'rm -f "$bmp"' EXIT
-ORDERDESK_RECEIPT_BMP="$bmp" "$wine" "$build/tests/gui_win32/win32_print_tests.exe" \
-  --gtest_filter='HardReceipt.*' >/dev/null
-convert "$bmp" -trim -bordercolor white -border 20 docs/receipt-windows.png
-echo "wrote docs/receipt-windows.png"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ORDERDESK_RECEIPT_BMP="$work/receipt.bmp" ORDERDESK_RECEIPT_PS="$work/receipt.ps" \
+  "$wine" "$build/tests/gui_win32/win32_print_tests.exe" \
+  --gtest_filter='HardReceipt.*:*PrintsIntoAFileThroughAPrinterDriver' >/dev/null
+convert "$work/receipt.bmp" -trim -bordercolor white -border 20 docs/receipt-windows.png
+gs -q -dNOPAUSE -dBATCH -sDEVICE=png16m -r150 -dFirstPage=1 -dLastPage=1 \
+  -sOutputFile="$work/printed.png" "$work/receipt.ps"
+convert "$work/printed.png" -trim -bordercolor white -border 20 -type Grayscale \
+  docs/receipt-windows-printed.png
+echo "wrote docs/receipt-windows.png and docs/receipt-windows-printed.png"

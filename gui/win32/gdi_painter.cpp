@@ -67,8 +67,18 @@ void BreakInto(HDC dc, std::wstring paragraph, int width, std::vector<std::wstri
   }
 }
 
-int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
+struct FaceQuery {
+  bool outlines_needed = false;  // only faces a printer driver can send along
+  bool found = false;
+};
+
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW* metrics, DWORD type, LPARAM query) {
+  auto& q = *reinterpret_cast<FaceQuery*>(query);
+  // A printer driver sends TrueType outlines with the job; faces of other
+  // outlines (PostScript-flavoured OpenType) may not print at all.
+  const auto flags = reinterpret_cast<const NEWTEXTMETRICEXW*>(metrics)->ntmTm.ntmFlags;
+  if (q.outlines_needed && (!(type & TRUETYPE_FONTTYPE) || (flags & NTM_PS_OPENTYPE))) return 1;
+  q.found = true;
   return 0;
 }
 
@@ -79,9 +89,10 @@ bool GdiFaces::Installed(const std::wstring& face) const {
   wanted.lfCharSet = DEFAULT_CHARSET;
   if (face.empty() || face.size() >= LF_FACESIZE) return false;
   std::copy(face.begin(), face.end(), wanted.lfFaceName);
-  bool found = false;
-  EnumFontFamiliesExW(dc_, &wanted, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
+  FaceQuery query;
+  query.outlines_needed = GetDeviceCaps(dc_, TECHNOLOGY) == DT_RASPRINTER;
+  EnumFontFamiliesExW(dc_, &wanted, NoteFace, reinterpret_cast<LPARAM>(&query), 0);
+  return query.found;
 }
 
 const GdiFaces::Face& GdiFaces::FaceFor(std::string_view gbk_face) {
@@ -99,8 +110,8 @@ const GdiFaces::Face& GdiFaces::FaceFor(std::string_view gbk_face) {
                                          L"Noto Sans CJK SC", L"AR PL UMing CN"});
   if (face == L"楷体") candidates.insert(candidates.end(), {L"KaiTi", L"AR PL UKai CN"});
   if (face == L"Arial") candidates.insert(candidates.end(), {L"Liberation Sans", L"DejaVu Sans"});
-  candidates.insert(candidates.end(),
-                    {L"Microsoft YaHei", L"Noto Sans CJK SC", L"WenQuanYi Micro Hei"});
+  candidates.insert(candidates.end(), {L"Microsoft YaHei", L"Noto Sans CJK SC",
+                                       L"WenQuanYi Micro Hei", L"WenQuanYi Zen Hei"});
   Face chosen{face.empty() ? std::wstring(L"SimSun") : face, GB2312_CHARSET};
   for (const std::wstring& candidate : candidates) {
     if (Installed(candidate)) {

@@ -168,8 +168,11 @@ std::unique_ptr<GdiPrintDevice> GdiPrintDevice::Create(const report::PrintSettin
   report::Text destination =
       to_file ? report::print_text::FileDestination(settings.output_file)
               : report::print_text::PrinterDestination(Gbk(*name), Gbk(PortOf(printer.get())));
-  return std::make_unique<GdiPrintDevice>(dc, to_file ? Wide(settings.output_file) : L"",
-                                          std::move(destination));
+  auto device = std::make_unique<GdiPrintDevice>(dc, to_file ? Wide(settings.output_file) : L"",
+                                                 std::move(destination));
+  device->fallback_paper_ =
+      report::PaperOf(settings.paper_size != 0 ? settings.paper_size : 9, settings.orientation);
+  return device;
 }
 
 GdiPrintDevice::GdiPrintDevice(HDC dc, std::wstring output_file, report::Text destination)
@@ -185,9 +188,15 @@ GdiPrintDevice::~GdiPrintDevice() {
 
 report::PageSize GdiPrintDevice::paper() const {
   const double x = GetDeviceCaps(dc_, LOGPIXELSX), y = GetDeviceCaps(dc_, LOGPIXELSY);
-  if (x <= 0 || y <= 0) return {};
-  return {static_cast<int>(std::lround(GetDeviceCaps(dc_, PHYSICALWIDTH) * 254 / x)),
-          static_cast<int>(std::lround(GetDeviceCaps(dc_, PHYSICALHEIGHT) * 254 / y))};
+  const int width = GetDeviceCaps(dc_, PHYSICALWIDTH), height = GetDeviceCaps(dc_, PHYSICALHEIGHT);
+  if (x > 0 && y > 0 && width > 0 && height > 0)
+    return {static_cast<int>(std::lround(width * 254 / x)),
+            static_cast<int>(std::lround(height * 254 / y))};
+  // Some drivers give the paper's size only as the printable area's, in
+  // millimetres.
+  const int mm_width = GetDeviceCaps(dc_, HORZSIZE), mm_height = GetDeviceCaps(dc_, VERTSIZE);
+  if (mm_width > 0 && mm_height > 0) return {mm_width * 10, mm_height * 10};
+  return fallback_paper_;
 }
 
 void GdiPrintDevice::OriginAtPaperCorner() {

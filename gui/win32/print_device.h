@@ -76,6 +76,8 @@ class GdiPrintDevice : public report::PrintDevice {
   std::wstring output_file_;
   report::Text destination_;
   GdiPagePainter painter_;
+  // The table's paper, for a driver that does not tell its own.
+  report::PageSize fallback_paper_;
   bool job_open_ = false;
   bool finished_well_ = true;
 };

@@ -28,7 +28,8 @@ constexpr Choice kPapers[] = {
     {L"A3", 8},         {L"B4", 12}, {L"B5", 13}, {L"Letter", 1},
     {L"Legal", 5}};
 constexpr Choice kOrientations[] = {{L"纵向", 1}, {L"横向", 2}};
-constexpr Choice kOddEvenChoices[] = {{L"打印全部页", 0}, {L"只打印奇数页", 1}, {L"只打印偶数页", 2}};
+constexpr Choice kOddEvenChoices[] = {
+    {L"打印全部页", 0}, {L"只打印奇数页", 1}, {L"只打印偶数页", 2}};
 
 std::wstring TextOf(HWND control) {
   std::vector<wchar_t> text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1);
