@@ -18,7 +18,8 @@ std::optional<std::string> UserDataDirectory(std::string_view name);
 // and that user may write in it. The superuser owns the system's own folders
 // (the one a program is installed in, say), so for the superuser no folder
 // counts as their own; on Windows, for the same reason, no folder inside the
-// programs folders or the Windows folder does.
+// programs folders (the machine's and the user's own) or the Windows folder
+// does.
 bool IsUsersOwnFolder(std::string_view gbk_path);
 
 // Makes the folder `gbk_path` and whatever is missing of its parents, each

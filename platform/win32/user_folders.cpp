@@ -21,6 +21,18 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// %LOCALAPPDATA% without a trailing separator; nullopt when it is not set.
+std::optional<std::wstring> LocalAppData() {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD n =
+      GetEnvironmentVariableW(L"LOCALAPPDATA", buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return std::nullopt;
+  std::wstring base(buffer.data(), n);
+  while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
+  if (base.empty()) return std::nullopt;
+  return base;
+}
+
 // The path in one spelling for comparing: backslashes, lower case, one
 // trailing backslash.
 std::wstring Comparable(std::wstring path) {
@@ -31,31 +43,39 @@ std::wstring Comparable(std::wstring path) {
   return path + L'\\';
 }
 
-// True for a folder inside the system's own folders (the programs folders,
-// the Windows folder): an administrator may write there, but a desk
-// installed there keeps its data in the user's folder all the same.
+// True for a folder inside the folders programs are installed in (the
+// machine's programs folders, the user's own programs folder) or the
+// Windows folder: a desk installed there keeps its data in the user's data
+// folder, also where an administrator (or the user, in their own programs
+// folder) could write beside it.
 bool InSystemFolder(const std::wstring& folder) {
   const std::wstring path = Comparable(folder);
+  std::vector<std::wstring> system;
   for (int id : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS}) {
-    wchar_t system[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, system)) || !system[0])
-      continue;
-    if (path.rfind(Comparable(system), 0) == 0) return true;
+    wchar_t found[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, found)) && found[0])
+      system.emplace_back(found);
   }
+  wchar_t* user_programs = nullptr;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_UserProgramFiles, 0, nullptr, &user_programs)) &&
+      user_programs) {
+    system.emplace_back(user_programs);
+  } else if (auto local = LocalAppData()) {
+    // Systems that do not name the folder keep it at its usual place.
+    system.push_back(*local + L"\\Programs");
+  }
+  CoTaskMemFree(user_programs);
+  for (const std::wstring& root : system)
+    if (path.rfind(Comparable(root), 0) == 0) return true;
   return false;
 }
 
 }  // namespace
 
 std::optional<std::string> UserDataDirectory(std::string_view name) {
-  std::vector<wchar_t> buffer(32768);
-  const DWORD n =
-      GetEnvironmentVariableW(L"LOCALAPPDATA", buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (n == 0 || n >= buffer.size()) return std::nullopt;
-  std::wstring base(buffer.data(), n);
-  while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
-  if (base.empty()) return std::nullopt;
-  return win32::WideToGbk(base + L"\\" + win32::Utf8ToWide(name));
+  const auto base = LocalAppData();
+  if (!base) return std::nullopt;
+  return win32::WideToGbk(*base + L"\\" + win32::Utf8ToWide(name));
 }
 
 bool IsUsersOwnFolder(std::string_view gbk_path) {

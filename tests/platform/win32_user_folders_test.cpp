@@ -37,6 +37,15 @@ TEST(WindowsUserFolders, TheDataFolderIsUnderLocalAppDataAndTheProgramsFolderIsN
   std::filesystem::create_directories(installed);
   EXPECT_FALSE(platform::IsUsersOwnFolder(platform::win32::WideToGbk(installed.wstring())));
   std::filesystem::remove(installed);
+  // The user's own programs folder, where a per-user install goes, likewise.
+  wchar_t local[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH) > 0);
+  const std::filesystem::path own = std::filesystem::path(local) / L"Programs" / L"orderdesk-test";
+  std::filesystem::create_directories(own);
+  EXPECT_FALSE(platform::IsUsersOwnFolder(platform::win32::WideToGbk(own.wstring())));
+  EXPECT_TRUE(platform::IsUsersOwnFolder(
+      platform::win32::WideToGbk(own.parent_path().parent_path().wstring())));
+  std::filesystem::remove(own);
 }
 
 }  // namespace
