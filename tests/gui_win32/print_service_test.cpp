@@ -39,6 +39,37 @@ bool HasDisplay() {
   return true;
 }
 
+// Saves what `window` shows on the screen as a 24-bit BMP file, when the
+// environment variable `variable` names one: for looking at.
+void KeepPicture(HWND window, const char* variable) {
+  const char* path = std::getenv(variable);
+  if (!path) return;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+  GdiFlush();
+  const DWORD size = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
+  BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  file.bfSize = file.bfOffBits + size;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
+  out.write(static_cast<const char*>(bits), size);
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
@@ -233,6 +264,8 @@ TEST_F(WindowsPrinting, TheSettingsWindowGivesBackEveryFieldAndRefusesABadMargin
     EXPECT_EQ(*changed, expected);
   }
   PrintSettingsWindow bad(s, nullptr);
+  ShowWindow(bad.hwnd(), SW_SHOWNORMAL);
+  KeepPicture(bad.hwnd(), "ORDERDESK_SETTINGS_BMP");
   SetWindowTextW(bad.control(PrintSettingsWindow::kMarginTop), L"abc");
   EXPECT_FALSE(bad.Accept());
   ASSERT_EQ(dialogs_.shown().size(), 1u);
@@ -255,6 +288,9 @@ TEST_F(WindowsPrinting, ThePreviewShowsThePagesZoomsAndOpensOncePerGrid) {
   const int zoomed = preview->zoom();
   SendMessageW(preview->button(PreviewWindow::kZoomIn), BM_CLICK, 0, 0);
   EXPECT_GT(preview->zoom(), zoomed);
+  SetWindowPos(preview->hwnd(), HWND_TOP, 0, 0, 900, 760, SWP_SHOWWINDOW);
+  preview->SetZoom(0);
+  KeepPicture(preview->hwnd(), "ORDERDESK_PREVIEW_BMP");
   service_.Preview(Grid(), table());
   EXPECT_EQ(service_.PreviewOf(Grid()), preview);
   // 保存为PDF on a machine without a PDF printer: told, nothing written.
