@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 #include "gui/win32/gdi_painter.h"
 #include "gui/win32/print_device.h"
@@ -40,7 +41,7 @@ PreviewWindow::PreviewWindow(PrintService& service, const runtime::Value& grid,
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int height = std::min(900, static_cast<int>(work.bottom - work.top) - 60);
   if (!Create(L"OrderDeskPrintPreview", L"打印预览",
-              WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN, 900, height, owner))
+              WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN, 1000, height, owner))
     return;
   struct Button {
     int id;
@@ -51,6 +52,7 @@ PreviewWindow::PreviewWindow(PrintService& service, const runtime::Value& grid,
                             {kPrevious, L"上一页", 64},
                             {kNext, L"下一页", 64},
                             {kLast, L"末页", 56},
+                            {kGoTo, L"页面跳转...", 90},
                             {kZoomIn, L"放大", 56},
                             {kZoomOut, L"缩小", 56},
                             {kSettings, L"打印设置...", 90},
@@ -86,6 +88,66 @@ void PreviewWindow::ShowPage(int index) {
 void PreviewWindow::SetZoom(int percent) {
   zoom_ = std::max(percent, 0);
   ShowPage(current_);
+}
+
+bool PreviewWindow::GoToNumber(int number) {
+  for (int i = 0; i < page_count(); ++i)
+    if (pagination_.pages[static_cast<std::size_t>(i)].number >= number) {
+      ShowPage(i);
+      return true;
+    }
+  return false;
+}
+
+PageNumberWindow::PageNumberWindow(int first, int last, int current, HWND owner)
+    : owner_(owner), first_(first), last_(last) {
+  if (!Create(L"OrderDeskPageNumber", L"页面跳转:", WS_POPUP | WS_CAPTION | WS_SYSMENU, 300, 104,
+              owner))
+    return;
+  AddControl(L"STATIC",
+             L"请输入欲跳转到页号(" + std::to_wstring(first) + L"-" + std::to_wstring(last) + L"):",
+             SS_LEFT, 12, 12, 276, 22, 0);
+  edit_ = AddControl(L"EDIT", std::to_wstring(current),
+                     WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, 12, 38, 276, 24, 1);
+  AddControl(L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, 100, 70, 90, 28, IDOK);
+  AddControl(L"BUTTON", L"取消", WS_TABSTOP | BS_PUSHBUTTON, 198, 70, 90, 28, IDCANCEL);
+  if (owner_) owner_was_enabled_ = !EnableWindow(owner_, FALSE);
+}
+
+PageNumberWindow::~PageNumberWindow() {
+  if (owner_ && owner_was_enabled_) EnableWindow(owner_, TRUE);
+}
+
+std::optional<int> PageNumberWindow::Run() {
+  if (!hwnd()) return std::nullopt;
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  SetFocus(edit_);
+  SendMessageW(edit_, EM_SETSEL, 0, -1);
+  RunModalLoop(hwnd(), &done_);
+  return chosen_;
+}
+
+LRESULT PageNumberWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL)) {
+    done_ = true;
+    return 0;
+  }
+  if (message == WM_COMMAND && LOWORD(wparam) == IDOK) {
+    wchar_t text[16] = {};
+    GetWindowTextW(edit_, text, 16);
+    const long number = std::wcstol(text, nullptr, 10);
+    if (number < first_ || number > last_) {
+      // A number outside the pages keeps the window open, as typed.
+      MessageBeep(MB_ICONWARNING);
+      SetFocus(edit_);
+      SendMessageW(edit_, EM_SETSEL, 0, -1);
+      return 0;
+    }
+    chosen_ = static_cast<int>(number);
+    done_ = true;
+    return 0;
+  }
+  return PrintWindow::Handle(message, wparam, lparam);
 }
 
 std::wstring PreviewWindow::status() const {
@@ -245,6 +307,13 @@ void PreviewWindow::OnCommand(int id) {
       break;
     case kLast:
       ShowPage(page_count() - 1);
+      break;
+    case kGoTo:
+      if (page_count() > 0) {
+        PageNumberWindow ask(pagination_.pages.front().number, pagination_.pages.back().number,
+                             pagination_.pages[static_cast<std::size_t>(current_)].number, hwnd());
+        if (auto number = ask.Run()) GoToNumber(*number);
+      }
       break;
     case kZoomIn:
     case kZoomOut: {

@@ -3,6 +3,8 @@
 // print dialog, 保存为PDF and printing to a file.
 #pragma once
 
+#include <optional>
+
 #include "gui/win32/print_controls.h"
 #include "report/pagination.h"
 #include "report/table.h"
@@ -11,6 +13,28 @@
 namespace gui::win32 {
 
 class PrintService;
+
+// The preview's 页面跳转 window: asks for a page number from `first` to
+// `last`, proposing `current`.
+class PageNumberWindow : public PrintWindow {
+ public:
+  PageNumberWindow(int first, int last, int current, HWND owner);
+  ~PageNumberWindow() override;
+  // Runs until the window is closed: the number after 确定, else nullopt.
+  std::optional<int> Run();
+  HWND edit() const { return edit_; }
+
+ protected:
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  HWND owner_;
+  bool owner_was_enabled_ = false;
+  HWND edit_ = nullptr;
+  int first_, last_;
+  bool done_ = false;
+  std::optional<int> chosen_;
+};
 
 class PreviewWindow : public PrintWindow {
  public:
@@ -47,8 +71,11 @@ class PreviewWindow : public PrintWindow {
     kSavePdf,
     kPrintToFile,
     kClose,
-    kStatus
+    kStatus,
+    kGoTo
   };
+  // Shows the first page numbered `number` or later; false when there is none.
+  bool GoToNumber(int number);
 
  protected:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -288,11 +288,27 @@ TEST_F(WindowsPrinting, ThePreviewShowsThePagesZoomsAndOpensOncePerGrid) {
   const int zoomed = preview->zoom();
   SendMessageW(preview->button(PreviewWindow::kZoomIn), BM_CLICK, 0, 0);
   EXPECT_GT(preview->zoom(), zoomed);
-  SetWindowPos(preview->hwnd(), HWND_TOP, 0, 0, 900, 760, SWP_SHOWWINDOW);
+  SetWindowPos(preview->hwnd(), HWND_TOP, 0, 0, 1000, 760, SWP_SHOWWINDOW);
   preview->SetZoom(0);
   KeepPicture(preview->hwnd(), "ORDERDESK_PREVIEW_BMP");
   service_.Preview(Grid(), table());
   EXPECT_EQ(service_.PreviewOf(Grid()), preview);
+  // 页面跳转: a number outside the pages keeps the window open.
+  {
+    PageNumberWindow ask(1, 3, 1, preview->hwnd());
+    EXPECT_FALSE(IsWindowEnabled(preview->hwnd()));
+    SetWindowTextW(ask.edit(), L"7");
+    PostMessageW(ask.hwnd(), WM_COMMAND, IDOK, 0);
+    PostMessageW(ask.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(ask.Run());
+  }
+  EXPECT_TRUE(IsWindowEnabled(preview->hwnd()));
+  {
+    PageNumberWindow ask(1, 3, 1, preview->hwnd());
+    SetWindowTextW(ask.edit(), L"2");
+    PostMessageW(ask.hwnd(), WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ask.Run(), 2);
+  }
   // 保存为PDF on a machine without a PDF printer: told, nothing written.
   if (!PdfPrinter()) {
     dialogs_.QueueFileName(dir_.File("p.pdf"));
