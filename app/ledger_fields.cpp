@@ -59,7 +59,11 @@ bool OrderWrites::WriteAll(std::initializer_list<std::pair<int, runtime::Value>>
   return true;
 }
 
-double NumberField(int field) { return store::ReadField(field).NumericValue(); }
+double NumberField(int field) {
+  // While a list fill visits a record, straight from its bytes.
+  if (const std::optional<double> number = store::CurrentNumber(field)) return *number;
+  return store::ReadField(field).NumericValue();
+}
 
 runtime::Text TextField(int field) { return runtime::ToText(store::ReadField(field)); }
 

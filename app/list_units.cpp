@@ -72,6 +72,10 @@ void ListRows::AppendAll(std::vector<std::vector<runtime::Text>> rows,
                       std::vector<std::int64_t>(records.begin(), records.end()));
 }
 
+void ListRows::AppendAll(forms::ListRowBatch rows) {
+  if (list_ != nullptr) list_->AppendRows(std::move(rows), kUnticked);
+}
+
 void ListRows::AppendKeptAtEnd(std::vector<runtime::Text> cells) {
   if (list_ == nullptr) return;
   Append(std::move(cells));

@@ -11,7 +11,8 @@
 
 namespace forms {
 class ListView;
-}
+class ListRowBatch;
+}  // namespace forms
 
 namespace desk {
 
@@ -33,6 +34,9 @@ class ListRows {
   // Adds a row at the end that stays below the others when the list is
   // sorted, and shows no record (a totals row).
   void AppendKeptAtEnd(std::vector<runtime::Text> cells);
+  // Adds rows made in a batch at the end, unticked; each carries the
+  // record number its row was ended with.
+  void AppendAll(forms::ListRowBatch rows);
   // The record number carried by the row; 0 when it carries none.
   std::int32_t Record(int row) const;
   // The cell's text; empty for a row or column that does not exist.

@@ -5,10 +5,12 @@
 #include "app/desk_units.h"
 #include "app/list_units.h"
 #include "forms/form_runtime.h"
+#include "forms/units/list_view.h"
 #include "platform/gbk.h"
 #include "runtime/convert.h"
 #include "runtime/date_time.h"
 #include "runtime/time_commands.h"
+#include "store/database_list.h"
 #include "store/errors.h"
 #include "store/record_store.h"
 
@@ -283,6 +285,16 @@ class ResolvedTest {
       if (const std::optional<std::string_view> text = store::CurrentText(test_.field, needed))
         return test_.kind == Kind::kNotEmpty ? !text->empty() : *text == text_;
     }
+    if (test_.kind == Kind::kInDateRange) {
+      // Read where it lies too: the date tests of the date query and the
+      // fund page run on every record.
+      store::Database* db = store::Databases().current();
+      if (db != nullptr && test_.field >= 1 &&
+          static_cast<std::size_t>(test_.field) <= db->fields().size())
+        if (const std::optional<double> day =
+                db->NumberOfCurrent(static_cast<std::size_t>(test_.field - 1)))
+          return range_.Contains(*day);
+    }
     Value value = store::ReadField(test_.field);
     switch (test_.kind) {
       case Kind::kEvery:
@@ -318,20 +330,64 @@ void ReportUnreadList(store::ErrorNumber error) {
       box::kStop, "读取失败"_gbk);
 }
 
-Text CellText(const ListColumn& column) {
-  Value value = store::ReadField(column.field);
-  switch (column.kind) {
-    case CellKind::kPlain:
-      return runtime::ToText(value);
-    case CellKind::kDate:
-      return DateCellText(value);
-    case CellKind::kCancelledDate:
-      // A cancellation stores its time in the arrival-time field.
-      if (TextEquals(store::ReadField(18), "悔单"_gbk))
-        return "悔单时间："_gbk + DateCellText(value);
-      return DateCellText(value);
+// Writes what `column` shows of the current record straight into the
+// batch's open cell: a text field as it lies in the record, any other
+// field formatted once. Returns the read's error.
+store::ErrorNumber WriteCell(store::Database& db, const ListColumn& column, Value& scratch,
+                             runtime::DateTimeTexts& dates, Text& cell) {
+  static const Text& kCancelled = "悔单"_gbk;
+  static const Text& kCancelledAt = "悔单时间："_gbk;
+  static const Text& kNeverSet = "1899年12月30日"_gbk;
+  static const Text& kDash = "——"_gbk;
+  const auto field = static_cast<std::size_t>(column.field - 1);
+  if (column.kind == CellKind::kPlain) {
+    if (const std::optional<std::string_view> text = db.TextOfCurrent(field)) {
+      cell += *text;
+      return store::error::kOk;
+    }
   }
-  return {};
+  store::ErrorNumber read = store::error::kOk;
+  if (const std::optional<double> number = db.NumberOfCurrent(field))
+    scratch = db.fields()[field].type == store::FieldType::kDateTime ? Value::DateTime(*number)
+                                                                     : Value::Double(*number);
+  else
+    read = db.ReadField(field, scratch);
+  if (column.kind == CellKind::kPlain) {
+    if (scratch.type() == runtime::type::kDateTime)
+      dates.Append(scratch.AsDouble(), cell);
+    else
+      runtime::AppendText(scratch, cell);
+    return read;
+  }
+  store::ErrorNumber result = read;
+  if (column.kind == CellKind::kCancelledDate) {
+    // A cancellation stores its time in the arrival-time field.
+    bool cancelled = false;
+    if (const std::optional<std::string_view> status = db.TextOfCurrent(17)) {
+      cancelled = *status == kCancelled;
+    } else {
+      Value status_value;
+      result = db.ReadField(17, status_value);
+      cancelled = TextEquals(status_value, kCancelled);
+    }
+    if (cancelled) cell += kCancelledAt;
+  }
+  // DateCellText, written in place; the zero date-time, a date never set,
+  // is most of them.
+  if (scratch.type() == runtime::type::kDateTime && scratch.AsDouble() == 0) {
+    cell += kDash;
+    return read != store::error::kOk ? read : result;
+  }
+  const std::size_t start = cell.size();
+  if (scratch.type() == runtime::type::kDateTime)
+    dates.Append(scratch.AsDouble(), cell);
+  else
+    runtime::AppendText(scratch, cell);
+  if (std::string_view(cell).substr(start) == kNeverSet) {
+    cell.resize(start);
+    cell += kDash;
+  }
+  return read != store::error::kOk ? read : result;
 }
 
 }  // namespace
@@ -352,22 +408,30 @@ int FillRecordList(ListId id, const FillExtras& extras) {
   list.Clear();
 
   // The rows reach the list view together once the walk is done, each with
-  // the number of its record.
-  std::vector<std::vector<Text>> rows_made;
-  std::vector<std::int32_t> records;
+  // the number of its record; their texts are written once, straight into
+  // the list's own form.
+  forms::ListRowBatch rows_made(table_row.columns.size());
+  // At most one row per record.
+  if (selected) rows_made.Reserve(static_cast<std::size_t>(store::GetRecordCount()));
+  store::Database* db = store::Databases().current();
+  Value scratch;
+  // One per column: each column's dates come in runs of a day.
+  std::vector<runtime::DateTimeTexts> dates(table_row.columns.size());
   // Set when the walk or a read was refused part-way (another desk appending or
   // writing at that moment): the list then lacks records, which the
   // assistant must be told rather than shown "nothing found".
   store::ErrorNumber unread = store::error::kOk;
   auto add_row = [&] {
-    records.push_back(store::GetRecordNumber());
-    std::vector<Text> cells;
-    cells.reserve(table_row.columns.size());
-    for (const ListColumn& column : table_row.columns) {
-      cells.push_back(CellText(column));
-      if (store::LastError() != store::error::kOk) unread = store::LastError();
+    // The listed record is read in most of its fields, the totals' too:
+    // deciphered whole once.
+    db->DecipherCurrentRecord();
+    for (std::size_t c = 0; c < table_row.columns.size(); ++c) {
+      const store::ErrorNumber read =
+          WriteCell(*db, table_row.columns[c], scratch, dates[c], rows_made.OpenCell());
+      rows_made.CloseCell();
+      if (read != store::error::kOk) unread = read;
     }
-    rows_made.push_back(std::move(cells));
+    rows_made.EndRow(store::GetRecordNumber());
     if (extras.on_listed) extras.on_listed();
   };
 
@@ -416,7 +480,7 @@ int FillRecordList(ListId id, const FillExtras& extras) {
     }
   }
 
-  list.AppendAll(std::move(rows_made), records);
+  list.AppendAll(std::move(rows_made));
   const int rows = list.Count();
   for (std::string_view unit : table_row.action_units) Enable(Main(unit), rows > 0);
   if (unread != store::error::kOk)

@@ -17,6 +17,8 @@
 //
 // Every way must list the same number of rows; the run stops otherwise.
 // Usage: list_fill_bench [sizes...]   (default: 10000 100000)
+//        list_fill_bench --generate sizes...   (only makes the files and
+//        prints their folders, for bench/whole_process.py)
 // The generated files are kept in $TMPDIR/list_fill_bench_files/<size> and
 // used again by the next run (LIST_FILL_BENCH_FRESH=1 makes them anew).
 // Prints a markdown table; docs/performance.md keeps one.
@@ -778,9 +780,17 @@ void RunSize(int size, const fs::path& files, const fs::path& dir) {
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  const bool generate_only = argc > 1 && std::string(argv[1]) == "--generate";
+  for (int i = generate_only ? 2 : 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {10000, 100000};
   const fs::path files = fs::temp_directory_path() / "list_fill_bench_files";
+  if (generate_only) {
+    for (int size : sizes) {
+      Generate(size, files / std::to_string(size));
+      std::printf("%s\n", (files / std::to_string(size)).string().c_str());
+    }
+    return 0;
+  }
   const fs::path dir =
       fs::temp_directory_path() / ("list_fill_bench_" + std::to_string(::getpid()));
   fs::create_directories(dir);

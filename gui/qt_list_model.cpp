@@ -64,7 +64,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
   // gone; they get nothing.
   if (list_ == nullptr || !index.isValid() || index.row() >= list_->row_count()) return {};
   if (role == Qt::DisplayRole)
-    return platform::ToQString(list_->CellText(index.row(), index.column()));
+    return platform::ToQString(list_->CellView(index.row(), index.column()));
   if (role == Qt::CheckStateRole && index.column() == 0 && list_->check_boxes()) {
     std::int32_t state = list_->StateImage(index.row());
     if (state == 0) return {};

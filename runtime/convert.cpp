@@ -171,23 +171,114 @@ double RoundToSixDigits(float value) {
   return value < 0 ? -rounded : rounded;
 }
 
-Text DateTimeText(double days) {
+namespace {
+
+// DoubleText for the amounts a ledger mostly holds, whole or with up to
+// four decimals, without the general formatting: `value` is n / 10^k for
+// a whole n of at most 13 digits (to within the rounding of the
+// multiplication, far below the 13 digits shown), so "%.13g" shows n with
+// k decimals, trailing zeros dropped. False for any other value.
+bool AppendShortDecimal(double value, Text& out) {
+  if (!(std::fabs(value) < 1e12) || (value == 0 && std::signbit(value))) return false;
+  double scaled = value;
+  std::int64_t scale = 1;
+  int decimals = 0;
+  while (scaled != std::floor(scaled)) {
+    if (decimals == 4) return false;
+    ++decimals;
+    scale *= 10;
+    scaled = value * static_cast<double>(scale);
+  }
+  if (!(std::fabs(scaled) < 1e13)) return false;
+  auto n = static_cast<std::int64_t>(scaled);
+  if (n == 0 && value != 0) return false;
+  while (decimals > 0 && n % 10 == 0) {
+    n /= 10;
+    scale /= 10;
+    --decimals;
+  }
+  char buffer[32];
+  char* at = buffer;
+  if (n < 0) {
+    *at++ = '-';
+    n = -n;
+  }
+  at = std::to_chars(at, buffer + sizeof buffer, n / scale).ptr;
+  if (decimals > 0) {
+    *at++ = '.';
+    std::int64_t fraction = n % scale;
+    for (int i = decimals - 1; i >= 0; --i) {
+      at[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    at += decimals;
+  }
+  out.append(buffer, at);
+  return true;
+}
+
+}  // namespace
+
+void DateTimeTexts::Append(double days, Text& out) {
   static const Text& kYear = "年"_gbk;
   static const Text& kMonth = "月"_gbk;
   static const Text& kDay = "日"_gbk;
   static const Text& kHour = "时"_gbk;
   static const Text& kMinute = "分"_gbk;
   static const Text& kSecond = "秒"_gbk;
-  CivilTime t = BreakDown(days);
-  Text text = Decimal(t.year) + kYear + Decimal(t.month) + kMonth + Decimal(t.day) + kDay;
-  if (t.second != 0) {
-    text += Decimal(t.hour) + kHour + Decimal(t.minute) + kMinute + Decimal(t.second) + kSecond;
-  } else if (t.minute != 0) {
-    text += Decimal(t.hour) + kHour + Decimal(t.minute) + kMinute;
-  } else if (t.hour != 0) {
-    text += Decimal(t.hour) + kHour;
+  char buffer[96];
+  char* at = buffer;
+  auto put = [&](long long number, const Text& unit) {
+    at = std::to_chars(at, buffer + sizeof buffer, number).ptr;
+    at = std::copy(unit.begin(), unit.end(), at);
+  };
+  const DayAndSeconds split = SplitDays(days);
+  if (!known_ || split.day != day_) {
+    const CivilTime t = BreakDown(days);
+    put(t.year, kYear);
+    put(t.month, kMonth);
+    put(t.day, kDay);
+    date_.assign(buffer, at);
+    day_ = split.day;
+    known_ = true;
+    at = buffer;
   }
+  out += date_;
+  const long long hour = split.seconds / 3600, minute = split.seconds / 60 % 60,
+                  second = split.seconds % 60;
+  if (second != 0 || minute != 0 || hour != 0) put(hour, kHour);
+  if (second != 0 || minute != 0) put(minute, kMinute);
+  if (second != 0) put(second, kSecond);
+  out.append(buffer, at);
+}
+
+void AppendDateTimeText(double days, Text& out) { DateTimeTexts().Append(days, out); }
+
+Text DateTimeText(double days) {
+  Text text;
+  AppendDateTimeText(days, text);
   return text;
+}
+
+void AppendText(const Value& value, Text& out) {
+  switch (value.type()) {
+    case type::kDouble: {
+      char buffer[64];
+      if (AppendShortDecimal(value.AsDouble(), out)) return;
+      auto result = std::to_chars(buffer, buffer + sizeof buffer, value.AsDouble(),
+                                  std::chars_format::general, 13);
+      out.append(buffer, result.ptr);
+      return;
+    }
+    case type::kDateTime:
+      AppendDateTimeText(value.AsDouble(), out);
+      return;
+    case type::kText:
+      out += value.AsText();
+      return;
+    default:
+      out += ToText(value);
+  }
 }
 
 Text ToText(const Value& value) {

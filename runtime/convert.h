@@ -19,6 +19,9 @@ namespace runtime {
 //     elements) up to the first NUL byte, or all of them;
 //   anything else the empty text.
 Text ToText(const Value& value);
+// Appends ToText(value) to `out`, for a date-time or a number without a
+// text made on the way (list fills write many).
+void AppendText(const Value& value, Text& out);
 
 // The number a value stands for. Integer types and Float are widened, Double
 // is kept, Bool gives 1 or 0, a subroutine pointer its address. A Text is
@@ -46,5 +49,18 @@ Text DoubleText(double value);
 
 // The text form of a date-time (see ToText).
 Text DateTimeText(double days);
+void AppendDateTimeText(double days, Text& out);
+
+// Writes date-time texts as AppendDateTimeText does, keeping the text of the
+// last day written: a list column's dates come mostly in runs of one day.
+class DateTimeTexts {
+ public:
+  void Append(double days, Text& out);
+
+ private:
+  long long day_ = 0;
+  bool known_ = false;
+  Text date_;  // the day's text, "2026年1月2日"
+};
 
 }  // namespace runtime

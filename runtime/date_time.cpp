@@ -41,7 +41,7 @@ double ClampDate(double days) {
   return days;
 }
 
-CivilTime BreakDown(double days) {
+DayAndSeconds SplitDays(double days) {
   days = ClampDate(days);
   double whole = std::trunc(days);
   long long day = static_cast<long long>(whole);
@@ -51,6 +51,11 @@ CivilTime BreakDown(double days) {
     seconds -= kSecondsPerDay;
     ++day;
   }
+  return {day, seconds};
+}
+
+CivilTime BreakDown(double days) {
+  const auto [day, seconds] = SplitDays(days);
   CivilTime time;
   CivilFromDays(kDayZero + day, time.year, time.month, time.day);
   time.hour = static_cast<int>(seconds / 3600);

@@ -22,6 +22,14 @@ struct CivilTime {
 };
 CivilTime BreakDown(double days);
 
+// The day BreakDown shows `days` on (counted from 1899-12-30) and the
+// seconds into it, after rounding to the second.
+struct DayAndSeconds {
+  long long day = 0;
+  long long seconds = 0;
+};
+DayAndSeconds SplitDays(double days);
+
 // The date-time of the given fields. Fields out of range are not checked
 // here; callers build valid dates.
 double MakeDateTime(const CivilTime& time);

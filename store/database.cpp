@@ -1,6 +1,7 @@
 #include "store/database.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "platform/gbk.h"
 #include "platform/services.h"
+#include "runtime/date_time.h"
 #include "runtime/error_report.h"
 #include "store/field_codec.h"
 #include "store/moved_records.h"
@@ -381,7 +383,11 @@ ErrorNumber Database::ReadField(std::size_t field, Value& out) {
   const FieldDescriptor& f = fields_[field];
   out = BlankValue(f.type);
   if (image_ != nullptr) {
-    if (raw_batch_.Holds(image_)) return FieldOfStoredImage(field, out);
+    if (raw_batch_.Holds(image_)) {
+      if (plain_image_ == image_)
+        return FieldOfRecord(std::span(plain_record_.data(), plain_record_.size()), field, out);
+      return FieldOfStoredImage(field, out);
+    }
     return FieldOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field, out);
   }
   if (cursor_ < 0) return error::kNoCurrentRecord;
@@ -426,6 +432,7 @@ ErrorNumber Database::ReadFieldLocked(std::int32_t index, std::size_t field, Val
 }
 
 ErrorNumber Database::WriteField(std::size_t field, const Value& value) {
+  plain_image_ = nullptr;  // what is written is read from the file again
   const FieldDescriptor& f = fields_[field];
   std::optional<Value> conformed = ConformValue(value, f.type);
   if (!conformed) return error::kTypeMismatch;
@@ -467,6 +474,7 @@ ErrorNumber Database::WriteField(std::size_t field, const Value& value) {
 // ---- Records ----
 
 ErrorNumber Database::AppendRecord(runtime::Args values) {
+  plain_image_ = nullptr;  // what is written is read from the file again
   const std::size_t given = std::min(values.size(), fields_.size());
   std::vector<std::optional<Value>> conformed(given);
   for (std::size_t i = 0; i < given; ++i) {
@@ -554,6 +562,7 @@ ErrorNumber Database::AppendRecord(runtime::Args values) {
 }
 
 ErrorNumber Database::DeleteCurrent() {
+  plain_image_ = nullptr;  // what is written is read from the file again
   if (cursor_ < 0) return error::kNoCurrentRecord;
   ErrorNumber result = settle_pending_ ? SettlePurge() : error::kOk;
   if (result != error::kOk) return result;
@@ -581,7 +590,7 @@ ErrorNumber Database::FindRecord(const Value& condition, bool& found) {
   ErrorNumber result = error::kOk;
   {
     ScopeExit restore{[&] {
-      image_ = outer_image;
+      SetImage(outer_image);
       cursor_ = remembered;
     }};
     // The condition may take any time, so only the record under test is
@@ -589,7 +598,7 @@ ErrorNumber Database::FindRecord(const Value& condition, bool& found) {
     result = ScanRecords(std::max(0, cursor_), ScanLocks::kOneRecord,
                          [&](std::int32_t index, std::span<const std::uint8_t> record) {
                            cursor_ = index;
-                           image_ = record.data();
+                           SetImage(record.data());
                            if (!ConditionHolds(condition)) return true;
                            hit = index;
                            return false;
@@ -679,13 +688,13 @@ ErrorNumber Database::ScanAsCurrent(const std::function<bool(std::int32_t index)
   const std::int32_t remembered = cursor_;
   const std::uint8_t* outer_image = image_;
   ScopeExit restore{[&] {
-    image_ = outer_image;
+    SetImage(outer_image);
     cursor_ = remembered;
   }};
   return Scan(0, ScanLocks::kBatch, true,
               [&](std::int32_t index, std::span<const std::uint8_t> record) {
                 cursor_ = index;
-                image_ = record.data();
+                SetImage(record.data());
                 return visit(index);
               });
 }
@@ -803,7 +812,7 @@ ErrorNumber Database::FieldOfRecord(std::span<const std::uint8_t> record, std::s
   return result;
 }
 
-bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most) {
+bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most, bool to_first_nul) {
   if (!FitsInRecord(f)) return false;
   const std::size_t width = std::min(static_cast<std::size_t>(f.StoredWidth()), most);
   const std::uint8_t* stored = image_ + f.offset;
@@ -818,8 +827,33 @@ bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most) {
     __builtin_prefetch(stored + ahead);
     file_.PrefetchKeystream(offset + ahead);
   }
-  field_bytes_.assign(stored, stored + width);
-  file_.Decipher(offset, field_bytes_);
+  if (!to_first_nul) {
+    field_bytes_.assign(stored, stored + width);
+    file_.Decipher(offset, field_bytes_);
+    return true;
+  }
+  constexpr std::size_t kFirstStep = 32;
+  field_bytes_.clear();
+  for (std::size_t done = 0, step = kFirstStep; done < width; done += step, step *= 2) {
+    const std::size_t n = std::min(step, width - done);
+    field_bytes_.insert(field_bytes_.end(), stored + done, stored + done + n);
+    const std::span<std::uint8_t> part(field_bytes_.data() + done, n);
+    file_.Decipher(offset + done, part);
+    if (std::memchr(part.data(), 0, n) != nullptr) break;
+  }
+  return true;
+}
+
+bool Database::DecipherCurrentRecord() {
+  if (image_ == nullptr || !raw_batch_.Holds(image_)) return false;
+  if (plain_image_ == image_) return true;
+  const auto size = static_cast<std::size_t>(record_size_);
+  const std::uint64_t offset =
+      raw_batch_.offset + static_cast<std::size_t>(image_ - raw_batch_.bytes);
+  if (CutOffInView(offset + size)) return false;
+  plain_record_.assign(image_, image_ + size);
+  file_.Decipher(offset, plain_record_);
+  plain_image_ = image_;
   return true;
 }
 
@@ -835,17 +869,49 @@ ErrorNumber Database::FieldOfStoredImage(std::size_t field, Value& out) {
 std::optional<std::string_view> Database::TextOfCurrent(std::size_t field, std::size_t most) {
   const FieldDescriptor& f = fields_[field];
   if (f.type != FieldType::kText || image_ == nullptr) return std::nullopt;
-  if (!raw_batch_.Holds(image_)) {
+  if (!raw_batch_.Holds(image_) || plain_image_ == image_) {
+    const std::uint8_t* plain = raw_batch_.Holds(image_) ? plain_record_.data() : image_;
     std::optional<std::string_view> text =
-        TextOfRecord(std::span(image_, static_cast<std::size_t>(record_size_)), field);
+        TextOfRecord(std::span(plain, static_cast<std::size_t>(record_size_)), field);
     if (text) text = text->substr(0, std::min(text->size(), most));
     return text;
   }
-  if (!DecipherStoredField(f, most)) return std::nullopt;
+  if (!DecipherStoredField(f, most, true)) return std::nullopt;
   // Mostly a few bytes: a plain loop is quicker than a call.
   std::size_t length = 0;
   while (length < field_bytes_.size() && field_bytes_[length] != 0) ++length;
   return std::string_view(reinterpret_cast<const char*>(field_bytes_.data()), length);
+}
+
+std::optional<double> Database::NumberOfCurrent(std::size_t field) {
+  const FieldDescriptor& f = fields_[field];
+  // Both types are stored in 8 bytes.
+  if ((f.type != FieldType::kDouble && f.type != FieldType::kDateTime) || image_ == nullptr ||
+      f.offset < 0 || std::int64_t{f.offset} + 8 > record_size_)
+    return std::nullopt;
+  const std::uint8_t* plain = image_ + f.offset;
+  if (raw_batch_.Holds(image_)) {
+    if (plain_image_ == image_) {
+      plain = plain_record_.data() + f.offset;
+    } else {
+      if (!DecipherStoredField(f)) return std::nullopt;
+      plain = field_bytes_.data();
+    }
+  }
+  // As DecodeField reads the stored bytes (little-endian), date-times
+  // clamped alike.
+  std::uint64_t bits = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&bits, plain, sizeof bits);
+  } else {
+    for (int i = 7; i >= 0; --i) bits = bits << 8 | plain[i];
+  }
+  double number = std::bit_cast<double>(bits);
+  if (f.type == FieldType::kDateTime) {
+    if (number > runtime::kLastDay) number = runtime::kLastDay;
+    if (number < runtime::kFirstDay) number = runtime::kFirstDay;
+  }
+  return number;
 }
 
 std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint8_t> record,
@@ -860,6 +926,7 @@ std::optional<std::string_view> Database::TextOfRecord(std::span<const std::uint
 }
 
 ErrorNumber Database::DeleteWhere(const Value& condition) {
+  plain_image_ = nullptr;  // what is written is read from the file again
   RequireCondition(condition);
   const std::int32_t remembered = cursor_;
   ErrorNumber result = LockWhole();
@@ -873,7 +940,7 @@ ErrorNumber Database::DeleteWhere(const Value& condition) {
   const std::uint8_t* outer_image = image_;
   {
     ScopeExit restore{[&] {
-      image_ = outer_image;
+      SetImage(outer_image);
       cursor_ = remembered;
     }};
     for (std::int32_t first = 0; result == error::kOk && first < count; first += batch) {
@@ -883,7 +950,7 @@ ErrorNumber Database::DeleteWhere(const Value& condition) {
       for (std::int32_t j = 0; result == error::kOk && j < n; ++j) {
         cursor_ = first + j;
         const std::uint8_t* bytes = buffer.data() + static_cast<std::size_t>(j) * size;
-        image_ = bytes;
+        SetImage(bytes);
         if (!ConditionHolds(condition)) continue;
         const std::int32_t serial = LoadI32(bytes);
         if (serial <= 0) continue;
@@ -945,6 +1012,7 @@ ErrorNumber Database::SettlePurge() {
 }
 
 ErrorNumber Database::PurgeDeleted() {
+  plain_image_ = nullptr;  // what is written is read from the file again
   ErrorNumber result = LockWhole();
   if (result != error::kOk) return result;
   ScopeExit to_first{[&] { cursor_ = 0; }};

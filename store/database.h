@@ -172,6 +172,19 @@ class Database {
   // are deciphered: a test for equality with a text of n bytes needs n + 1.
   std::optional<std::string_view> TextOfCurrent(
       std::size_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
+  // A number or date-time field of the record under test as ReadField's
+  // value gives it as a number (date-times clamped alike), without making a
+  // value: from the deciphered copy (DecipherCurrentRecord) when there is
+  // one, else its 8 bytes deciphered alone. nullopt for a field of another
+  // type or when ReadField must be asked instead.
+  std::optional<double> NumberOfCurrent(std::size_t field);
+
+  // Deciphers the whole record under test at once, for a reader about to
+  // read most of its fields (a listed row): ReadField and TextOfCurrent then
+  // read that copy until the walk moves on or anything is written. False
+  // (and nothing changes) when the record is already plain in memory or
+  // not there to read.
+  bool DecipherCurrentRecord();
 
   // Pushes what was written to the storage device.
   ErrorNumber Flush();
@@ -222,6 +235,12 @@ class Database {
   // view and a cut of this opener's since the batch was taken (a purge
   // made during a visit) took some of them: they must not be touched.
   bool CutOffInView(std::uint64_t end);
+  // The record under test changes: a deciphered copy of the last one no
+  // longer stands for it.
+  void SetImage(const std::uint8_t* image) {
+    image_ = image;
+    plain_image_ = nullptr;
+  }
   // ScanRecords; with `stored`, batches are visited as stored, enciphered.
   ErrorNumber Scan(std::int32_t start, ScanLocks locks, bool stored, const RecordVisitor& visit);
   // Field `field` of the record image_ points to inside raw_batch_,
@@ -229,8 +248,12 @@ class Database {
   ErrorNumber FieldOfStoredImage(std::size_t field, runtime::Value& out);
   // The first `most` bytes (at most) of field `f` of that record,
   // deciphered into field_bytes_; false when they are not there to read.
+  // With `to_first_nul`, a text's bytes are deciphered a few dozen at a
+  // time and no further than the step that holds its first 0 byte: most
+  // texts fill a small part of their field.
   bool DecipherStoredField(const FieldDescriptor& f,
-                           std::size_t most = std::numeric_limits<std::size_t>::max());
+                           std::size_t most = std::numeric_limits<std::size_t>::max(),
+                           bool to_first_nul = false);
   ErrorNumber ReleaseBatch(std::int32_t first, std::int32_t n);
   // Visits records [first, first + n) one lock and one read at a time.
   ErrorNumber WalkOneByOne(std::int32_t first, std::int32_t n, const RecordVisitor& visit,
@@ -291,6 +314,9 @@ class Database {
   // Scans now looking at view_, which stays while there are any.
   int viewing_scans_ = 0;
   std::vector<std::uint8_t> field_bytes_;
+  // The record at plain_image_ (when that is image_), deciphered whole.
+  std::vector<std::uint8_t> plain_record_;
+  const std::uint8_t* plain_image_ = nullptr;
   platform::Waiting* waiting_ = nullptr;
   // How far into the file the walks have come (a file offset): where
   // WarmAhead's thread, coming down from the end, stops.

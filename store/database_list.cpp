@@ -263,6 +263,16 @@ std::optional<std::string_view> DatabaseList::CurrentText(std::int32_t field, st
   return text;
 }
 
+std::optional<double> DatabaseList::CurrentNumber(std::int32_t field) {
+  Database* db = current();
+  if (db == nullptr || field < 1 || static_cast<std::size_t>(field) > db->fields().size() ||
+      db->fields()[static_cast<std::size_t>(field - 1)].type != FieldType::kDouble)
+    return std::nullopt;
+  std::optional<double> number = db->NumberOfCurrent(static_cast<std::size_t>(field - 1));
+  if (number) last_error = error::kOk;
+  return number;
+}
+
 bool DatabaseList::WriteField(const Value& field, const Value& value) {
   last_error = error::kOk;
   Database* db = current();

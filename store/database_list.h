@@ -78,6 +78,10 @@ class DatabaseList {
   // must be asked instead.
   std::optional<std::string_view> CurrentText(
       std::int32_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
+  // Double field `field` (1-based) of the record under test, without
+  // making a value of it (Database::NumberOfCurrent); nullopt for a field of
+  // another type or when ReadField must be asked instead.
+  std::optional<double> CurrentNumber(std::int32_t field);
   bool WriteField(const runtime::Value& field, const runtime::Value& value);
   bool FindRecord(const runtime::Value& condition);
   // One pass over the current database from its first record, for work

@@ -45,6 +45,9 @@ inline std::optional<std::string_view> CurrentText(
     std::int32_t field, std::size_t most = std::numeric_limits<std::size_t>::max()) {
   return Databases().CurrentText(field, most);
 }
+inline std::optional<double> CurrentNumber(std::int32_t field) {
+  return Databases().CurrentNumber(field);
+}
 inline bool WriteField(std::int32_t field, const runtime::Value& value) {
   return Databases().WriteField(runtime::Value::Int(field), value);
 }

@@ -9,20 +9,69 @@ namespace forms {
 
 using runtime::Value;
 
+ListRowBatch::ListRowBatch(std::size_t width) : width_(std::max<std::size_t>(width, 1)) {}
+
+void ListRowBatch::CloseCell() {
+  if (cells_in_row_ == width_) {  // a cell past the width: dropped
+    text_.resize(row_start_ + ends_.back());
+    return;
+  }
+  ends_.push_back(static_cast<std::uint32_t>(text_.size() - row_start_));
+  ++cells_in_row_;
+}
+
+void ListRowBatch::Reserve(std::size_t rows, std::size_t text_bytes) {
+  text_.reserve(text_bytes);
+  ends_.reserve(rows * width_);
+  data_.reserve(rows);
+}
+
+void ListRowBatch::EndRow(std::int64_t data) {
+  while (cells_in_row_ < width_) CloseCell();
+  data_.push_back(data);
+  row_start_ = text_.size();
+  cells_in_row_ = 0;
+}
+
 ListView::ListView(Window& window, const UnitRecord& record)
-    : Unit(window, record), settings_(*DecodeListView(record.settings)) {}
+    : Unit(window, record),
+      settings_(*DecodeListView(record.settings)),
+      width_(std::max<std::size_t>(settings_.columns.size(), 1)) {}
+
+ListRow ListView::row(int index) const {
+  const Slot& slot = rows_[static_cast<std::size_t>(index)];
+  return {RowCells(text_.data() + slot.text_at, EndsOf(slot), width_),
+          slot.state_image,
+          slot.image,
+          slot.indent,
+          slot.data,
+          slot.kept_at_end};
+}
+
+std::string_view ListView::View(const Slot& row, std::size_t column) const {
+  const std::uint32_t* ends = EndsOf(row);
+  const std::uint32_t begin = column == 0 ? 0 : ends[column - 1];
+  return {text_.data() + row.text_at + begin, ends[column] - begin};
+}
+
+std::string_view ListView::CellView(int row, int column) const {
+  if (!Exists(row) || column < 0 || static_cast<std::size_t>(column) >= width_) return {};
+  return View(rows_[static_cast<std::size_t>(row)], static_cast<std::size_t>(column));
+}
 
 int ListView::InsertRow(int position, Text text, std::int32_t image, std::int32_t state_image,
                         std::int32_t indent, std::int64_t data) {
   if (position < 0 || position > row_count()) position = row_count();
-  ListRow row;
-  row.cells.resize(std::max<std::size_t>(settings_.columns.size(), 1));
-  row.cells[0] = std::move(text);
+  Slot row;
+  row.text_at = text_.size();
+  row.slot = static_cast<std::uint32_t>(ends_.size() / width_);
   row.image = image;
   row.state_image = state_image;
   row.indent = indent;
   row.data = data;
-  rows_.insert(rows_.begin() + position, std::move(row));
+  text_ += text;
+  ends_.insert(ends_.end(), width_, static_cast<std::uint32_t>(text.size()));
+  rows_.insert(rows_.begin() + position, row);
   if (selected_ >= position) ++selected_;
   Notify(Change::kRows);
   return position;
@@ -30,17 +79,55 @@ int ListView::InsertRow(int position, Text text, std::int32_t image, std::int32_
 
 void ListView::AppendRows(std::vector<std::vector<Text>> rows, std::int32_t state_image,
                           const std::vector<std::int64_t>& data) {
-  if (rows.empty()) return;
-  const std::size_t width = std::max<std::size_t>(settings_.columns.size(), 1);
-  rows_.reserve(rows_.size() + rows.size());
+  ListRowBatch batch(width_);
+  std::size_t bytes = 0;
+  for (const std::vector<Text>& row : rows)
+    for (const Text& cell : row) bytes += cell.size();
+  batch.Reserve(rows.size(), bytes);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    ListRow row;
-    rows[i].resize(width);
-    row.cells = std::move(rows[i]);
-    row.image = -1;
+    for (const Text& cell : rows[i]) batch.AddCell(cell);
+    batch.EndRow(i < data.size() ? data[i] : 0);
+  }
+  AppendRows(std::move(batch), state_image);
+}
+
+void ListView::AppendRows(ListRowBatch rows, std::int32_t state_image) {
+  if (rows.size() == 0) return;
+  if (rows.width_ != width_) {
+    // Made for another width: cut or padded row by row.
+    ListRowBatch fitted(width_);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const RowCells cells(rows.text_.data() + start, &rows.ends_[i * rows.width_], rows.width_);
+      for (std::size_t c = 0; c < cells.size(); ++c) fitted.AddCell(cells.View(c));
+      fitted.EndRow(rows.data_[i]);
+      start += rows.ends_[(i + 1) * rows.width_ - 1];
+    }
+    rows = std::move(fitted);
+  }
+  const std::uint64_t offset = text_.size();
+  const auto first_slot = static_cast<std::uint32_t>(ends_.size() / width_);
+  if (text_.empty())
+    text_ = std::move(rows.text_);
+  else
+    text_ += rows.text_;
+  if (ends_.empty()) {
+    ends_ = std::move(rows.ends_);
+    // A batch made with room for more rows than it got.
+    if (ends_.capacity() > 2 * ends_.size() + 4096) ends_.shrink_to_fit();
+  } else {
+    ends_.insert(ends_.end(), rows.ends_.begin(), rows.ends_.end());
+  }
+  rows_.reserve(rows_.size() + rows.size());
+  std::uint64_t start = offset;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    Slot row;
+    row.text_at = start;
+    start += ends_[(first_slot + i) * width_ + width_ - 1];
+    row.slot = first_slot + static_cast<std::uint32_t>(i);
     row.state_image = state_image;
-    row.data = i < data.size() ? data[i] : 0;
-    rows_.push_back(std::move(row));
+    row.data = rows.data_[i];
+    rows_.push_back(row);
   }
   Reorder();
   Notify(Change::kRows);
@@ -72,9 +159,8 @@ void ListView::Reorder() {
   const auto column = static_cast<std::size_t>(sort_column_);
   std::vector<CellKey> keys;
   keys.reserve(rows_.size());
-  for (const ListRow& row : rows_)
-    keys.emplace_back(column < row.cells.size() ? std::string_view(row.cells[column])
-                                                : std::string_view());
+  for (const Slot& row : rows_)
+    keys.emplace_back(column < width_ ? View(row, column) : std::string_view());
   std::vector<std::size_t> order(rows_.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -82,31 +168,57 @@ void ListView::Reorder() {
     if (rows_[a].kept_at_end) return false;
     return sort_descending_ ? keys[b] < keys[a] : keys[a] < keys[b];
   });
-  std::vector<ListRow> sorted;
+  std::vector<Slot> sorted;
   sorted.reserve(rows_.size());
   int selected = -1;
   for (std::size_t place = 0; place < order.size(); ++place) {
     if (static_cast<int>(order[place]) == selected_) selected = static_cast<int>(place);
-    sorted.push_back(std::move(rows_[order[place]]));
+    sorted.push_back(rows_[order[place]]);
   }
   rows_ = std::move(sorted);
   selected_ = selected;
 }
 
-bool ListView::SetCellText(int row, int column, Text text) {
-  if (!Exists(row) || column < 0 ||
-      static_cast<std::size_t>(column) >= rows_[static_cast<std::size_t>(row)].cells.size())
-    return false;
-  rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = std::move(text);
-  Notify(Change::kRow, row);
-  return true;
+void ListView::MoveToEnd(Slot& row) {
+  const std::uint32_t length = EndsOf(row)[width_ - 1];
+  if (row.text_at + length == text_.size()) return;
+  const std::uint64_t at = text_.size();
+  text_.append(text_, static_cast<std::size_t>(row.text_at), length);
+  row.text_at = at;
+  unused_bytes_ += length;
 }
 
-Text ListView::CellText(int row, int column) const {
-  if (!Exists(row) || column < 0) return {};
-  const auto& cells = rows_[static_cast<std::size_t>(row)].cells;
-  return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
-                                                         : Text();
+void ListView::Compact() {
+  std::string text;
+  text.reserve(text_.size() - unused_bytes_);
+  for (Slot& row : rows_) {
+    const std::uint64_t at = text.size();
+    text.append(text_, static_cast<std::size_t>(row.text_at), EndsOf(row)[width_ - 1]);
+    row.text_at = at;
+  }
+  text_ = std::move(text);
+  unused_bytes_ = 0;
+}
+
+bool ListView::SetCellText(int row, int column, Text text) {
+  if (!Exists(row) || column < 0 || static_cast<std::size_t>(column) >= width_) return false;
+  Slot& slot = rows_[static_cast<std::size_t>(row)];
+  MoveToEnd(slot);
+  // The row now ends text_: its cells from `column` on are written again.
+  std::uint32_t* ends = &ends_[slot.slot * width_];
+  const auto c = static_cast<std::size_t>(column);
+  const std::uint32_t begin = c == 0 ? 0 : ends[c - 1];
+  const std::string after = text_.substr(static_cast<std::size_t>(slot.text_at) + ends[c]);
+  const auto change =
+      static_cast<std::int64_t>(text.size()) - static_cast<std::int64_t>(ends[c] - begin);
+  text_.resize(static_cast<std::size_t>(slot.text_at) + begin);
+  text_ += text;
+  text_ += after;
+  for (std::size_t i = c; i < width_; ++i)
+    ends[i] = static_cast<std::uint32_t>(static_cast<std::int64_t>(ends[i]) + change);
+  if (unused_bytes_ > (1u << 20) && unused_bytes_ > text_.size() / 2) Compact();
+  Notify(Change::kRow, row);
+  return true;
 }
 
 bool ListView::SetStateImage(int row, std::int32_t state_image) {
@@ -122,6 +234,9 @@ std::int32_t ListView::StateImage(int row) const {
 
 void ListView::Clear() {
   rows_.clear();
+  std::string().swap(text_);
+  std::vector<std::uint32_t>().swap(ends_);
+  unused_bytes_ = 0;
   selected_ = -1;
   Notify(Change::kRows);
 }

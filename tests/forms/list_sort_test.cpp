@@ -95,5 +95,39 @@ TEST_F(ListSort, TicksDataAndTheSelectionGoWithTheirRowsAndKeptRowsStayLast) {
   EXPECT_EQ(list_->Data(0), 1);
 }
 
+TEST_F(ListSort, CellsKeepTheirTextsThroughBatchesInsertsAndRewrites) {
+  list_->AppendRows({{"a", "1"}}, 1, {7});
+  ListRowBatch batch(2);
+  batch.AddCell("b");
+  batch.AddCell("2");
+  batch.AddCell("dropped");
+  batch.EndRow(8);
+  batch.AddCell("c");  // its second cell missing: empty
+  batch.EndRow(9);
+  list_->AppendRows(std::move(batch), 2);
+  list_->InsertRow(0, "top", -1, 1, 0, 0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"top", "a", "b", "c"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"", "1", "2", ""}));
+  EXPECT_EQ(list_->Data(2), 8);
+  EXPECT_EQ(list_->StateImage(2), 2);
+
+  // Rewriting the first cell of a row in the middle keeps the cell after it;
+  // many long rewrites make the list write its texts anew, in row order.
+  const std::string long_text(2000, 'x');
+  for (int round = 0; round < 1500; ++round) {
+    ASSERT_TRUE(list_->SetCellText(1 + round % 2, 0, round % 3 ? long_text : "a"));
+    ASSERT_TRUE(list_->SetCellText(3, 1, std::to_string(round)));
+  }
+  list_->SetCellText(1, 0, "A");
+  list_->SetCellText(2, 0, "bb");
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"top", "A", "bb", "c"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"", "1", "2", "1499"}));
+  std::vector<std::string> cells;
+  for (const Text& cell : list_->row(2).cells) cells.push_back(cell);
+  EXPECT_EQ(cells, (std::vector<std::string>{"bb", "2"}));
+  EXPECT_FALSE(list_->SetCellText(1, 2, "no such column"));
+  EXPECT_EQ(list_->CellText(1, 2), "");
+}
+
 }  // namespace
 }  // namespace forms::testing

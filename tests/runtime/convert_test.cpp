@@ -212,5 +212,57 @@ TEST(Conversions, IgnoreTheLocaleTheWindowSystemSets) {
   std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
+// AppendText writes what ToText gives, numbers and date-times without a
+// text made on the way: the list fills rely on it showing the same cells.
+TEST(Conversions, AppendTextWritesWhatToTextGives) {
+  std::vector<Value> values;
+  for (double d : {0.0,
+                   -0.0,
+                   1.0,
+                   -1.0,
+                   12.5,
+                   0.1,
+                   0.3,
+                   0.1 + 0.2,
+                   2.675,
+                   19.99,
+                   -0.0005,
+                   0.0001,
+                   0.00001,
+                   123456.7891,
+                   123456.78912,
+                   999999999999.9,
+                   1e12,
+                   1e13,
+                   1e15,
+                   1e-7,
+                   1.0 / 3,
+                   71.30000000000001,
+                   4503599627370497.0,
+                   -20.75,
+                   std::numeric_limits<double>::infinity(),
+                   std::numeric_limits<double>::quiet_NaN()})
+    values.push_back(Value::Double(d));
+  for (int cents = -20000; cents <= 20000; cents += 7)
+    values.push_back(Value::Double(cents / 100.0));
+  for (double days : {0.0, 44197.0, 44197.5, 44197.0 + 1.0 / 86400, 44197.999999, -1.25, 2958465.0})
+    values.push_back(Value::DateTime(days));
+  values.push_back(Value::Int(-42));
+  values.push_back(Value::OfText("text"));
+  for (const Value& value : values) {
+    Text appended = "x";
+    AppendText(value, appended);
+    EXPECT_EQ(appended, "x" + ToText(value)) << ToText(value);
+  }
+  // Kept days: the same day at other times, the next midnight reached by
+  // rounding, a day before 1899-12-30, and back.
+  DateTimeTexts dates;
+  for (double days : {44197.25, 44197.5, 44197.0, 44197.9999999, 44198.0, -1.25, -1.5, 44197.75}) {
+    Text appended;
+    dates.Append(days, appended);
+    EXPECT_EQ(appended, DateTimeText(days)) << days;
+  }
+}
+
 }  // namespace
 }  // namespace runtime

@@ -331,6 +331,38 @@ TEST_F(ScanViewTest, ViewAndReadsVisitTheSameRecordsWithTheSameFields) {
   EXPECT_EQ(viewed_.CurrentText(1), std::nullopt);
 }
 
+// A listed record deciphered whole reads as field by field, and a write
+// during the visit is read back, not the copy made before it.
+TEST_F(ScanViewTest, ARecordDecipheredWholeReadsAsItsFieldsUntilAWrite) {
+  Database& db = *viewed_.current();
+  const std::size_t field_count = db.fields().size();
+  std::int32_t checked = 0;
+  ASSERT_TRUE(viewed_.ScanAsCurrent([&](std::int32_t index) {
+    std::vector<Value> by_field;
+    for (std::size_t f = 1; f <= field_count; ++f)
+      by_field.push_back(viewed_.ReadField(Value::Int(static_cast<std::int32_t>(f))));
+    EXPECT_EQ(db.NumberOfCurrent(4), by_field[4].AsDouble()) << "its 8 bytes alone";
+    EXPECT_EQ(db.NumberOfCurrent(1), std::nullopt) << "an integer field";
+    EXPECT_TRUE(db.DecipherCurrentRecord());
+    for (std::size_t f = 1; f <= field_count; ++f) {
+      const auto field = static_cast<std::int32_t>(f);
+      EXPECT_EQ(viewed_.ReadField(Value::Int(field)), by_field[f - 1]) << index << " " << f;
+      if (db.fields()[f - 1].type == FieldType::kText) {
+        EXPECT_EQ(viewed_.CurrentText(field), by_field[f - 1].AsText()) << index << " " << f;
+      }
+    }
+    EXPECT_EQ(db.NumberOfCurrent(4), by_field[4].AsDouble());
+    if (index == 3) {
+      EXPECT_TRUE(viewed_.WriteField(Value::Int(1), Value::OfText("rewritten")));
+      EXPECT_EQ(viewed_.CurrentText(1), "rewritten");
+      EXPECT_EQ(viewed_.ReadField(Value::Int(1)), Value::OfText("rewritten"));
+    }
+    ++checked;
+    return true;
+  }));
+  EXPECT_EQ(checked, kRecords);
+}
+
 // A file of more than 8 MB is made ready for its first walk on another
 // thread from the moment it is opened. A walk at once, a file closed at
 // once and a file cut short behind the desk's back while that thread is at
