@@ -467,6 +467,7 @@ ErrorNumber Database::WriteField(std::size_t field, const Value& value) {
     EncodeField(f, *conformed, bytes);
     result = Write(file_, position, bytes);
   }
+  if (result == error::kOk) RefreshReadBatch(position, width);
   ErrorNumber unlocked = UnlockRecord(index);
   return result != error::kOk ? result : unlocked;
 }
@@ -667,8 +668,9 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
       }};
       batch_ = {at, at + n};
       if (stored)
-        raw_batch_ = {records.data(), records.size(), RecordOffset(at),
-                      records.data() != buffer.data(), file_.cuts()};
+        raw_batch_ = {records.data(),   records.size(),
+                      RecordOffset(at), records.data() != buffer.data(),
+                      file_.cuts(),     records.data() == buffer.data() ? buffer.data() : nullptr};
       for (std::int32_t j = 0; j < n && !stopped; ++j) {
         if (CutOffInView(RecordOffset(at + j + 1))) {
           result = error::kReadRecordFailed;
@@ -842,6 +844,16 @@ bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most, b
     if (std::memchr(part.data(), 0, n) != nullptr) break;
   }
   return true;
+}
+
+void Database::RefreshReadBatch(std::uint64_t position, std::size_t width) {
+  if (raw_batch_.read_into == nullptr || position < raw_batch_.offset ||
+      position + width > raw_batch_.offset + raw_batch_.size)
+    return;
+  const std::span<std::uint8_t> stored(
+      raw_batch_.read_into + static_cast<std::size_t>(position - raw_batch_.offset), width);
+  // A failed read leaves the batch as it was; the write itself stands.
+  (void)file_.ReadStoredExactly(position, stored);
 }
 
 bool Database::DecipherCurrentRecord() {

@@ -303,11 +303,17 @@ class Database {
     // times when the batch was taken.
     bool in_view = false;
     std::uint64_t cuts = 0;
+    // The walk's own buffer when the bytes were read, not viewed: what this
+    // opener writes during the walk is copied into it (a view shows it).
+    std::uint8_t* read_into = nullptr;
     bool Holds(const std::uint8_t* p) const {
       return bytes != nullptr && p >= bytes && p < bytes + size;
     }
   };
   StoredBatch raw_batch_;
+  // Brings bytes this opener wrote at [position, position + width) into a
+  // read batch that holds them.
+  void RefreshReadBatch(std::uint64_t position, std::size_t width);
   // The file's stored bytes as the operating system holds them, kept from
   // scan to scan; only ever looked at under a batch's locks.
   std::shared_ptr<const platform::ReadOnlyMapping> view_;
