@@ -27,8 +27,11 @@ class Repairer {
            const BeforeRepair& before) {
     const std::string full = platform::FullPath(WithDefaultExtension(gbk_path));
     const std::string path = platform::FindIgnoringCase(full).value_or(full);
+    // Nobody else may write while the files are copied aside and mended;
+    // reading stays open, since the copy aside reads them (and Windows
+    // refuses that read to a file held for its opener alone).
     platform::OpenedFile opened = platform::OpenFile(path, platform::FileAccess::kReadWrite,
-                                                     platform::FileSharing::kExclusive);
+                                                     platform::FileSharing::kDenyWrite);
     if (!opened.file) return Refuse(FileErrorNumber(opened.error));
     data_ = CipherFile(std::move(opened.file), nullptr);
     if (!ReadDataHeader(password)) return;
@@ -37,7 +40,7 @@ class Repairer {
       std::optional<std::string> found = platform::FindIgnoringCase(LongValueFileName(path));
       if (found) {
         platform::OpenedFile lv = platform::OpenFile(*found, platform::FileAccess::kReadWrite,
-                                                     platform::FileSharing::kExclusive);
+                                                     platform::FileSharing::kDenyWrite);
         if (!lv.file) return Refuse(error::kLongValueFileUnreadable);
         long_ = CipherFile(std::move(lv.file), data_.cipher());
         long_path = *found;

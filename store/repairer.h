@@ -29,7 +29,7 @@ struct RepairResult {
 };
 
 // Runs with the files' full paths (GBK; the long-value file's empty when
-// there is none) once both are open for this process alone and before
+// there is none) once both are open with nobody else writing and before
 // anything is written; false stops the repair with nothing changed.
 using BeforeRepair =
     std::function<bool(const std::string& data_path, const std::string& long_value_path)>;
