@@ -153,6 +153,38 @@ class Repairer {
     return dividing;
   }
 
+  // How many of the records the file's size holds this file could have
+  // written: those counted, then each further one only while its serial
+  // lies above the one before it and at most at the header's next serial
+  // (a record is written before the count and next serial that follow it,
+  // so a cut between leaves the record uncounted, its serial the next one).
+  // Bytes a cut left after the size grew (zeros, deciphered to noise) carry
+  // no such serial, and are not taken in as orders.
+  std::optional<std::uint64_t> RecordsThisFileWrote(std::int32_t count, std::uint64_t whole,
+                                                    std::int32_t next_serial) {
+    const auto record_bytes = static_cast<std::uint64_t>(record_size_);
+    auto serial_at = [&](std::uint64_t index) -> std::optional<std::int64_t> {
+      std::uint8_t bytes[4];
+      if (!Wrote(data_.ReadExactly(data_start_ + index * record_bytes, bytes))) return std::nullopt;
+      const std::int64_t serial = LoadI32(bytes);
+      return serial < 0 ? -serial : serial;
+    };
+    std::int64_t before = 0;
+    if (count > 0) {
+      std::optional<std::int64_t> last = serial_at(static_cast<std::uint64_t>(count - 1));
+      if (!last) return std::nullopt;
+      before = *last;
+    }
+    std::uint64_t kept = static_cast<std::uint64_t>(count);
+    for (; kept < whole; ++kept) {
+      std::optional<std::int64_t> serial = serial_at(kept);
+      if (!serial) return std::nullopt;
+      if (*serial <= before || *serial > next_serial) break;
+      before = *serial;
+    }
+    return kept;
+  }
+
   bool RepairRecords() {
     std::int32_t count = LoadI32(header_.data() + kRecordCountOffset);
     std::int32_t next_serial = LoadI32(header_.data() + kNextSerialOffset);
@@ -176,16 +208,26 @@ class Repairer {
       Refuse(error::kNotDatabaseFile);
       return false;
     }
-    if (whole != static_cast<std::uint64_t>(count)) {
-      Change("record count " + to_string(count) + " -> " + to_string(whole) +
+    std::uint64_t kept = whole;
+    if (count >= 0 && whole > static_cast<std::uint64_t>(count)) {
+      std::optional<std::uint64_t> written = RecordsThisFileWrote(count, whole, next_serial);
+      if (!written) return false;
+      kept = *written;
+    }
+    if (kept != static_cast<std::uint64_t>(count)) {
+      Change("record count " + to_string(count) + " -> " + to_string(kept) +
              " (from the file's size)");
-      count = static_cast<std::int32_t>(whole);
+      count = static_cast<std::int32_t>(kept);
     }
-    const std::uint64_t end = data_start_ + whole * record_bytes;
-    if (size_ != end) {
+    const std::uint64_t end = data_start_ + kept * record_bytes;
+    if (kept < whole) {
+      Change("cut " + to_string(whole - kept) + " records after record " + to_string(kept) +
+             " that this file never wrote (" + to_string(size_ - end) +
+             " bytes; the copy set aside keeps them)");
+    } else if (size_ != end) {
       Change("cut " + to_string(size_ - end) + " bytes of an unfinished record after the last");
-      if (!Wrote(data_.Truncate(end))) return false;
     }
+    if (size_ != end && !Wrote(data_.Truncate(end))) return false;
 
     // Serial numbers: the next one lies beyond every one in use, and a
     // record without one gets a fresh one (it stays live, so nothing is

@@ -2,6 +2,8 @@
 // command may leave behind, and what a repair brings back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -230,6 +232,34 @@ TEST_F(DamageTest, RepairRebuildsWhatTheHeadersLost) {
       // A second repair finds nothing left to do.
       EXPECT_TRUE(Repair().changes.empty()) << c.why;
     }
+  }
+}
+
+// A power cut after the file's size grew leaves zeros after the last
+// record: repair takes in no order from them (deciphered, they look like
+// records), cuts them, and the next serial stays where it was.
+TEST_F(DamageTest, RepairTakesInNoRecordFromBytesTheFileNeverWrote) {
+  for (const std::string& password : {std::string(), kPassword}) {
+    std::filesystem::remove(FsPath(path_));
+    std::filesystem::remove(FsPath(long_path_));
+    Make(password, 2);
+    const auto before = Contents();
+    const auto header = FileBytes(path_);
+    auto grown = header;
+    grown.resize(grown.size() + 14000, 0);
+    WriteFileBytes(path_, grown);
+    RepairResult repaired = Repair();
+    EXPECT_EQ(repaired.error, 0);
+    EXPECT_NE(std::find_if(repaired.changes.begin(), repaired.changes.end(),
+                           [](const std::string& change) {
+                             return change.find("that this file never wrote") != std::string::npos;
+                           }),
+              repaired.changes.end());
+    EXPECT_EQ(OpenError(), 0);
+    EXPECT_TRUE(Verified().problems.empty());
+    EXPECT_EQ(Contents(), before);
+    // The header (count and next serial) is as the two appends left it.
+    EXPECT_EQ(FileBytes(path_), header);
   }
 }
 
