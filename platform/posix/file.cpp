@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -233,7 +234,9 @@ std::string WithSlashes(std::string_view gbk_path) {
 
 OpenedFile OpenFile(std::string_view gbk_path, FileAccess access, FileSharing sharing) {
   if (gbk_path.empty()) return {nullptr, FileError::kNotFound};
-  int flags = (access == FileAccess::kReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  // Opened without waiting: a named pipe (or a device) would otherwise hold
+  // the open until a writer came; only a regular file is taken.
+  int flags = (access == FileAccess::kReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
   int fd = open(ToSystemName(gbk_path).c_str(), flags);
   if (fd < 0) return {nullptr, FromErrno(errno)};
   struct stat st {};
@@ -241,6 +244,7 @@ OpenedFile OpenFile(std::string_view gbk_path, FileAccess access, FileSharing sh
     close(fd);
     return {nullptr, FileError::kAccessDenied};
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   auto file = std::make_unique<PosixFile>(fd, access == FileAccess::kReadWrite);
   if (!file->ClaimSharing(access, sharing)) return {nullptr, FileError::kSharingViolation};
   return {std::move(file), FileError::kNone};
@@ -263,6 +267,12 @@ bool CopyToNewFile(std::string_view gbk_from, std::string_view gbk_to) {
   if (!fs::copy_file(ToSystemName(gbk_from), to, error)) return false;
   fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, error);
   return true;
+}
+
+std::optional<std::uint64_t> FreeSpaceBeside(std::string_view gbk_path) {
+  struct statvfs volume {};
+  if (statvfs(ToSystemName(gbk_path).c_str(), &volume) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
 }
 
 FileOpener SystemFileOpener() { return &OpenFile; }

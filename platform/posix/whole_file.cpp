@@ -39,8 +39,15 @@ bool IsReadOnly(const std::string& path, const struct stat& status) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(std::string_view gbk_path) {
-  int fd = open(NativePath(gbk_path).c_str(), O_RDONLY | O_CLOEXEC);
+  // As with the data files: a named pipe or a device is not waited on, and
+  // not read (a settings file is a regular file or nothing).
+  int fd = open(NativePath(gbk_path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
   std::string content;
   char buffer[8192];
   for (;;) {
