@@ -100,6 +100,10 @@ bool RemoveFile(std::string_view gbk_path);
 // writable by its owner only; false when `gbk_to` exists or copying fails.
 bool CopyToNewFile(std::string_view gbk_from, std::string_view gbk_to);
 
+// The bytes free for this user on the volume holding `gbk_path` (a file
+// that exists); nullopt when the system does not say.
+std::optional<std::uint64_t> FreeSpaceBeside(std::string_view gbk_path);
+
 // How files are opened; tests put a fault-injecting opener in its place.
 using FileOpener =
     std::function<OpenedFile(std::string_view gbk_path, FileAccess access, FileSharing sharing)>;

@@ -249,6 +249,16 @@ bool CopyToNewFile(std::string_view gbk_from, std::string_view gbk_to) {
   return CopyFileW(GbkToWide(gbk_from).c_str(), GbkToWide(gbk_to).c_str(), TRUE) != 0;
 }
 
+std::optional<std::uint64_t> FreeSpaceBeside(std::string_view gbk_path) {
+  // The volume is named by the file's folder.
+  std::wstring folder = GbkToWide(gbk_path);
+  const std::size_t slash = folder.find_last_of(L"\\/");
+  folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash + 1);
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return available.QuadPart;
+}
+
 FileOpener SystemFileOpener() { return &OpenFile; }
 
 std::string FullPath(std::string_view gbk_path) {

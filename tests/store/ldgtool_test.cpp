@@ -176,6 +176,20 @@ TEST_F(LdgToolTest, VerifyTellsSoundFromDamagedAndUnopenable) {
   EXPECT_EQ(Tool({"verify", File("missing.ldg")}).status, 2);
 }
 
+// A file that grew sparse beyond the disk's free space is not copied aside
+// (nor, so, repaired).
+TEST_F(LdgToolTest, RepairRefusesACopyAsideTheDiskCannotHold) {
+  ASSERT_EQ(Tool({"create", File("big.ldg"), "n:int"}).status, 0);
+  const std::optional<std::uint64_t> free = platform::FreeSpaceBeside(Gbk(File("big.ldg")));
+  ASSERT_TRUE(free);
+  const std::uint64_t size = *free + (std::uint64_t{1} << 30);
+  std::filesystem::resize_file(testing_support::Utf8Path(File("big.ldg")), size);
+  Outcome refused = Tool({"repair", File("big.ldg")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("do not fit in the"), std::string::npos) << refused.err;
+  EXPECT_EQ(std::filesystem::file_size(testing_support::Utf8Path(File("big.ldg"))), size);
+}
+
 TEST_F(LdgToolTest, RepairCopiesTheFilesAsideThenMendsAndSaysWhat) {
   ASSERT_EQ(Tool({"create", File("r.ldg"), "n:int", "memo:longtext"}).status, 0);
   ASSERT_EQ(Tool({"import", File("r.ldg")}, "0\t1\tone\n0\t2\ttwo\n0\t3\tthree\n").status, 0);

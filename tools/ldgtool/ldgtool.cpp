@@ -277,6 +277,19 @@ class Tool {
     if (dot == std::string::npos || dot <= folder_end) dot = gbk_path.size();
     const std::string stem = gbk_path.substr(0, dot);
     const std::string extension = gbk_path.substr(dot);
+    // A file that grew sparse (a power cut after its size was set) may be
+    // far larger than the disk's free space: the copy is not begun then.
+    platform::OpenedFile opened = platform::OpenFile(gbk_path, platform::FileAccess::kReadOnly,
+                                                     platform::FileSharing::kShareAll);
+    const auto size = opened.file ? opened.file->Size() : platform::FileResult<std::uint64_t>{};
+    opened.file.reset();
+    const std::optional<std::uint64_t> free = platform::FreeSpaceBeside(gbk_path);
+    if (size.ok() && free && size.value > *free) {
+      err_ << "ldgtool: " << platform::GbkToUtf8(gbk_path, false) << ": " << size.value
+           << " bytes do not fit in the " << *free
+           << " bytes free beside it to copy it aside; nothing was changed\n";
+      return std::nullopt;
+    }
     for (int n = 1; n < 100; ++n) {
       std::string copy = stem + "-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + extension;
       if (platform::PathExists(copy)) continue;
