@@ -9,6 +9,7 @@
 #include "app/list_units.h"
 #include "app/queries.h"
 #include "app/record_lists.h"
+#include "app/status_line.h"
 #include "app/web_link.h"
 #include "forms/form_runtime.h"
 #include "platform/gbk.h"
@@ -102,7 +103,12 @@ void ConfirmCancellation() {
        {ledger::kAfterSalesNote, Value::OfText(ReadText(Cancellation("编辑框1")))},
        {ledger::kRefund, Value::Double(refund)}});
   if (!written) return;
-  if (RepeatLastQuery()) CloseCancellationWindow();
+  // Said before the list is read again: a list that then cannot be read
+  // ("读取失败") must not make a saved cancellation look like a failed one.
+  ShowStatus("已悔单："_gbk + number + "，已退款"_gbk + runtime::ToText(Value::Double(refund)) +
+             "元"_gbk);
+  RepeatLastQuery();
+  CloseCancellationWindow();
 }
 
 }  // namespace desk
