@@ -20,6 +20,8 @@ using runtime::Value;
 namespace {
 
 constexpr std::string_view kCustomerList = "客户超级列表框";
+// The list shows the book's five fields, in their order.
+constexpr int kCustomerColumns = 5;
 
 // The five boxes of a new customer, in field order.
 constexpr std::string_view kNewCustomerBoxes[] = {"客户管理姓名编辑框", "客户管理联系编辑框",
@@ -106,10 +108,15 @@ void DeleteCustomer() {
   bool deleted = false;
   {
     // Another desk's deletion compacts the book and moves every record after
-    // it, so the row's record number may now name someone else.
+    // it, so the row's record number may now name someone else: a customer
+    // of the same name and contact, say. Every field the row shows must
+    // still be the record's.
     HeldRecord held(what);
-    deleted = held.Expect(1, customer) && held.Expect(2, ListRows(kCustomerList).Cell(row, 1)) &&
-              store::DeleteRecord();
+    const ListRows list(kCustomerList);
+    deleted = true;
+    for (int column = 0; deleted && column < kCustomerColumns; ++column)
+      deleted = held.Expect(column + 1, list.Cell(row, column));
+    deleted = deleted && store::DeleteRecord();
     if (held.held() && !deleted) ReportFailedWrite(what);
   }
   // The book is compacted at once, so it never holds deleted customers.

@@ -1,4 +1,4 @@
-// An order changed by another desk after this desk listed it (or opened its
+// An order (or a customer) changed by another desk after this desk listed it
 // cancellation window) is not changed again from the stale list: the
 // assistant is told, and the other desk's write stays.
 #include <gtest/gtest.h>
@@ -114,5 +114,44 @@ TEST_P(ChangedOrder, IsNotWrittenFromAStaleListAndTheAssistantIsTold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, ChangedOrder, ::testing::Range<std::size_t>(0, 4));
+
+// Two customers of the same name and contact: when another desk deletes the
+// one this desk's list shows first, the book moves the other into its
+// record, and deleting from the stale row must not take the other.
+TEST(ChangedCustomer, IsNotDeletedFromAStaleRowThatNowNamesAnother) {
+  testing_support::TempDir dir;
+  ASSERT_TRUE(desk_test::InitShop(dir.path()));
+  std::vector<std::string> plan = {"page 选择夹1 6"};
+  for (const char* id : {"110101199001010011", "110101199001010022"})
+    for (const std::string& line : std::vector<std::string>{
+             "type 客户管理姓名编辑框 张三", "type 客户管理联系编辑框 13800000001",
+             std::string("type 身份证号码 ") + id, std::string("type 地址 地址") + id, "answer yes",
+             "click 添加客户"})
+      plan.push_back(line);
+  for (const char* line :
+       {"type 查找联系编辑框 13800000001", "click 查找客户", "@other desk",
+        "select 客户超级列表框 0", "answer yes", "rightclick 客户超级列表框", "menu 删除"})
+    plan.push_back(line);
+  std::size_t next = 0;
+  std::size_t mark = 0;
+  const std::string transcript =
+      desk_test::RunDesk(dir.path(), [&](const std::string& so_far) -> std::optional<std::string> {
+        if (next == plan.size()) return std::nullopt;
+        if (plan[next] == "@other desk") {
+          ++next;
+          store::SelectDatabase(Utf8ToGbk("客户库"));
+          store::GoTo(1);
+          EXPECT_TRUE(store::DeleteRecord());
+          EXPECT_TRUE(store::PurgeDeleted());
+          mark = so_far.size();
+        }
+        return plan[next++];
+      });
+  EXPECT_NE(transcript.find("MSG \"记录已改动\"", mark), std::string::npos) << transcript;
+  store::SelectDatabase(Utf8ToGbk("客户库"));
+  ASSERT_EQ(store::GetRecordCount(), 1);
+  store::GoTo(1);
+  EXPECT_EQ(runtime::ToText(store::ReadField(3)), Utf8ToGbk("110101199001010022"));
+}
 
 }  // namespace
