@@ -1,6 +1,6 @@
-// An order (or a customer) changed by another desk after this desk listed it
+// An order changed by another desk after this desk listed it (or opened its
 // cancellation window) is not changed again from the stale list: the
-// assistant is told, and the other desk's write stays.
+// assistant is told, and the other desk's write stays. So is a customer.
 #include <gtest/gtest.h>
 
 #include <optional>
