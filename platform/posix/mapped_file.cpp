@@ -22,7 +22,16 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace, ignored);
   }
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // The file's name is predictable: in a folder someone else owns or may
+  // write, a link planted under it would have the desk write over the
+  // link's target. Such a folder is not used, and no link is followed.
+  struct stat folder_status {};
+  if (::lstat(folder.empty() ? "." : folder.c_str(), &folder_status) != 0 ||
+      !S_ISDIR(folder_status.st_mode) || folder_status.st_uid != ::geteuid() ||
+      (folder_status.st_mode & 022) != 0)
+    return nullptr;
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat status {};
   // A file someone else owns, or one others may read, is not used: it holds

@@ -136,6 +136,25 @@ TEST(KeystreamCache, AFolderThatCannotHoldItFallsBackToMemory) {
   EXPECT_EQ(Stream(shared), WithoutFile("secret"));
 }
 
+// The cache file's name is predictable: a link planted under it is not
+// followed, and its target keeps its bytes.
+TEST(KeystreamCache, ALinkUnderItsNameIsNotFollowed) {
+  testing_support::TempDir dir;
+  const fs::path target = dir.path() / "precious";
+  std::ofstream(target) << "keep";
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
+                  fs::perm_options::replace);
+  std::error_code no_links;
+  fs::create_symlink(target, CacheFile(dir.path(), "secret"), no_links);
+  if (no_links) GTEST_SKIP() << "no symbolic links here: " << no_links.message();
+  {
+    PageCipher linked("secret", dir.path().string());
+    EXPECT_EQ(Stream(linked), WithoutFile("secret"));
+  }
+  EXPECT_EQ(fs::file_size(target), 4u);
+  EXPECT_TRUE(fs::is_symlink(CacheFile(dir.path(), "secret")));
+}
+
 // A file longer than the memory-only pages takes its first pages from the
 // cache file too, so that a later run verifies them instead of computing
 // them; a file that fits never makes a cache file.
