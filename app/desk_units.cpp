@@ -9,6 +9,7 @@
 #include "runtime/error_report.h"
 #include "runtime/system_commands.h"
 #include "store/database_list.h"
+#include "store/record_store.h"
 #include "store/errors.h"
 
 namespace desk {
@@ -78,11 +79,15 @@ void ShowPage(std::int32_t number, UnitName tab) {
   Forms().WriteProperty(Ref(tab), forms::property::kCurrentPage, runtime::Value::Int(number));
 }
 
+// Whatever a box tells of (a saved order, a failure after some writes) has
+// reached the disk before the assistant reads it.
 std::int32_t Ask(std::string_view text, std::uint32_t style, std::string_view title) {
+  store::MakeDurable();
   return runtime::MessageBox(runtime::Value::OfText(runtime::Text(text)), style, title);
 }
 
 std::int32_t Ask(std::string_view text, std::uint32_t style) {
+  store::MakeDurable();
   return runtime::MessageBox(runtime::Value::OfText(runtime::Text(text)), style);
 }
 

@@ -76,7 +76,7 @@ void RegisterAllCommands() {
 }
 
 std::unique_ptr<forms::FormRuntime> ReadWindowTemplate(forms::Desktop& desktop) {
-  return forms::FormRuntime::FromSegment(WindowTemplateSegment(), HandlerTable(), desktop);
+  return forms::FormRuntime::FromSegment(WindowTemplateSegment(), RunningHandlerTable(), desktop);
 }
 
 int RunDesk(forms::FormRuntime& forms) {

@@ -5,6 +5,7 @@
 #include "app/record_lists.h"
 #include "app/run_values.h"
 #include "runtime/error_report.h"
+#include "store/record_store.h"
 
 namespace desk {
 
@@ -16,10 +17,26 @@ void ExitOrderDesk() {
   ResetRecordLists();
 }
 
+// Every handler ends with what it wrote made durable (one sync per file it
+// wrote): the lists and boxes it leaves behind tell the assistant it is
+// done, and a power cut after that must not take it back.
+template <forms::layout::Handler handler>
+void Durably() {
+  handler();
+  store::MakeDurable();
+}
+
 }  // namespace
 
 std::span<const forms::layout::Handler> HandlerTable() {
 #define ORDERDESK_TABLE_ENTRY(name) &name,
+  static constexpr std::array kTable = {ORDERDESK_HANDLERS(ORDERDESK_TABLE_ENTRY)};
+#undef ORDERDESK_TABLE_ENTRY
+  return kTable;
+}
+
+std::span<const forms::layout::Handler> RunningHandlerTable() {
+#define ORDERDESK_TABLE_ENTRY(name) &Durably<&name>,
   static constexpr std::array kTable = {ORDERDESK_HANDLERS(ORDERDESK_TABLE_ENTRY)};
 #undef ORDERDESK_TABLE_ENTRY
   return kTable;

@@ -91,6 +91,9 @@ ORDERDESK_HANDLERS(ORDERDESK_DECLARE_HANDLER)
 
 // Every handler, in template-offset order.
 std::span<const forms::layout::Handler> HandlerTable();
+// The same handlers as the running desk calls them, in the same order: each
+// ends with what it wrote made durable.
+std::span<const forms::layout::Handler> RunningHandlerTable();
 
 // Start-up of the order desk before the main window loads: its run-wide
 // values are created and its exit routine registered.

@@ -6,10 +6,15 @@
 #include <string_view>
 
 #include "platform/services.h"
+#include "store/record_store.h"
 
 namespace desk {
 
 // Writes `gbk` into the status line, replacing what it said.
-inline void ShowStatus(std::string_view gbk) { platform::Current().dialogs->ShowStatus(gbk); }
+// What it tells of has reached the disk first.
+inline void ShowStatus(std::string_view gbk) {
+  store::MakeDurable();
+  platform::Current().dialogs->ShowStatus(gbk);
+}
 
 }  // namespace desk

@@ -200,6 +200,12 @@ bool DatabaseList::DeleteRecord(const Value& condition) {
   return Finish(db->DeleteWhere(condition));
 }
 
+bool DatabaseList::MakeDurable() {
+  bool durable = true;
+  for (auto& db : databases_) durable = db->Flush() == error::kOk && durable;
+  return durable;
+}
+
 bool DatabaseList::PurgeDeleted() {
   last_error = error::kOk;
   Database* db = current();

@@ -70,6 +70,9 @@ class DatabaseList {
   // Marks every record for which `condition` holds deleted.
   bool DeleteRecord(const runtime::Value& condition);
   bool PurgeDeleted();
+  // Makes what the open files were given durable: one sync for each file
+  // written since its last, none for the others. False when a sync fails.
+  bool MakeDurable();
   // `field`: a number (1-based) or a field name.
   runtime::Value ReadField(const runtime::Value& field);
   // Text field `field` (1-based) of the record a scan is visiting or a

@@ -38,6 +38,7 @@ inline bool DeleteRecord(const runtime::Condition& condition) {
   return Databases().DeleteRecord(runtime::Value::OfCondition(condition));
 }
 inline bool PurgeDeleted() { return Databases().PurgeDeleted(); }
+inline bool MakeDurable() { return Databases().MakeDurable(); }
 inline runtime::Value ReadField(std::int32_t field) {
   return Databases().ReadField(runtime::Value::Int(field));
 }
