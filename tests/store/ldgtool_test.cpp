@@ -183,7 +183,9 @@ TEST_F(LdgToolTest, RepairRefusesACopyAsideTheDiskCannotHold) {
   const std::optional<std::uint64_t> free = platform::FreeSpaceBeside(Gbk(File("big.ldg")));
   ASSERT_TRUE(free);
   const std::uint64_t size = *free + (std::uint64_t{1} << 30);
-  std::filesystem::resize_file(testing_support::Utf8Path(File("big.ldg")), size);
+  std::error_code no_sparse;
+  std::filesystem::resize_file(testing_support::Utf8Path(File("big.ldg")), size, no_sparse);
+  if (no_sparse) GTEST_SKIP() << "no file that large here: " << no_sparse.message();
   Outcome refused = Tool({"repair", File("big.ldg")});
   EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.err.find("do not fit in the"), std::string::npos) << refused.err;
