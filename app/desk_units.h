@@ -35,6 +35,7 @@ constexpr UnitName Cancellation(std::string_view name) {
 constexpr UnitName kMainWindowUnit = Main({});
 constexpr UnitName kSettingsWindowUnit = Settings({});
 constexpr UnitName kCancellationWindowUnit = Cancellation({});
+constexpr UnitName kRestoreWindowUnit = {layout::kRestoreWindow, {}};
 
 // The tab that holds every page of the main window, and its pages (0-based).
 constexpr UnitName kPages = Main("选择夹1");

@@ -13,10 +13,10 @@ namespace {
 constexpr std::int32_t kUnticked = 1;
 constexpr std::int32_t kTicked = 2;
 
-forms::ListView* FindList(std::string_view name) {
+forms::ListView* FindList(std::uint32_t window_id, std::string_view name) {
   forms::FormRuntime* forms = forms::FormRuntime::Current();
   if (forms == nullptr) return nullptr;
-  forms::Window* window = forms->FindWindow(layout::kMainWindow);
+  forms::Window* window = forms->FindWindow(window_id);
   if (window == nullptr) return nullptr;
   return dynamic_cast<forms::ListView*>(window->FindUnitByName(platform::Utf8ToGbk(name)));
 }
@@ -49,7 +49,17 @@ void SetMenuItemVisible(std::string_view caption, bool visible) {
                                                  runtime::Value::Bool(visible));
 }
 
-ListRows::ListRows(std::string_view name) : list_(FindList(name)) {}
+ListRows::ListRows(std::string_view name) : list_(FindList(layout::kMainWindow, name)) {}
+
+ListRows::ListRows(std::uint32_t window, std::string_view name) : list_(FindList(window, name)) {}
+
+void ClearAllLists() {
+  forms::FormRuntime* forms = forms::FormRuntime::Current();
+  forms::Window* window = forms != nullptr ? forms->FindWindow(layout::kMainWindow) : nullptr;
+  if (window == nullptr) return;
+  for (const auto& unit : window->units())
+    if (auto* list = dynamic_cast<forms::ListView*>(unit.get())) list->Clear();
+}
 
 int ListRows::Count() const { return list_ == nullptr ? 0 : list_->row_count(); }
 

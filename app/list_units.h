@@ -21,6 +21,8 @@ namespace desk {
 class ListRows {
  public:
   explicit ListRows(std::string_view name);
+  // A list view of another window, by its UTF-8 layout name.
+  ListRows(std::uint32_t window, std::string_view name);
 
   int Count() const;
   void Clear();
@@ -53,6 +55,9 @@ class ListRows {
 // The main window's pop-up menus of the lists, by caption (UTF-8): shows
 // the menu `menu` at the mouse pointer, and shows or hides one of its items.
 void ShowPopupMenu(std::string_view menu);
+// Empties every list view of the main window: after the data files are
+// replaced, the rows no longer name the records they show.
+void ClearAllLists();
 void SetMenuItemVisible(std::string_view item, bool visible);
 
 }  // namespace desk

@@ -4,6 +4,7 @@
 #include "app/handlers.h"
 #include "app/order_form.h"
 #include "app/run_values.h"
+#include "platform/folders.h"
 #include "platform/gbk.h"
 #include "platform/ini_file.h"
 #include "runtime/system_commands.h"
@@ -15,6 +16,7 @@ using platform::operator""_gbk;
 
 constexpr UnitName kShopNameBox = Settings("店名编辑框");
 constexpr UnitName kInquiryNumberBox = Settings("查询号码编辑框");
+constexpr UnitName kBackupFolderBox = Settings("备份位置编辑框");
 
 runtime::Text SettingsFile() { return ProgramFile("配置.ini"_gbk); }
 
@@ -36,6 +38,8 @@ void FillSettings() {
             runtime::ReadIniItem(SettingsFile(), "店名"_gbk, "店名"_gbk, "代购店"_gbk));
   WriteText(kInquiryNumberBox, runtime::ReadIniItem(SettingsFile(), "订单查询号码"_gbk,
                                                     "订单查询号码"_gbk, "888888888"));
+  WriteText(kBackupFolderBox,
+            runtime::ReadIniItem(SettingsFile(), "备份"_gbk, "位置"_gbk, runtime::Text()));
 }
 
 void ApplySettings() {
@@ -47,7 +51,9 @@ void ApplySettings() {
     Ask("请正确输入订单查询号码！"_gbk, box::kYesNo);
     return;
   }
-  if (!ReadsBackAsTyped(ReadText(kShopNameBox)) || !ReadsBackAsTyped(ReadText(kInquiryNumberBox))) {
+  const runtime::Text backup_folder = ReadText(kBackupFolderBox);
+  if (!ReadsBackAsTyped(ReadText(kShopNameBox)) || !ReadsBackAsTyped(ReadText(kInquiryNumberBox)) ||
+      !ReadsBackAsTyped(backup_folder)) {
     Ask("店名或订单查询号码无法原样存入配置.ini：不能有换行，最长 10239 个字节。\r\n"
         "请改正后再确定。"_gbk,
         box::kStop, "设置没有保存"_gbk);
@@ -62,8 +68,16 @@ void ApplySettings() {
   const bool name_written = runtime::WriteIniItem(SettingsFile(), "店名"_gbk, "店名"_gbk, ShopName);
   const bool number_written =
       runtime::WriteIniItem(SettingsFile(), "订单查询号码"_gbk, "订单查询号码"_gbk, InquiryNumber);
-  if (!name_written || !number_written)
+  const bool folder_written =
+      runtime::WriteIniItem(SettingsFile(), "备份"_gbk, "位置"_gbk, backup_folder);
+  if (!name_written || !number_written || !folder_written)
     Ask("无法写入配置.ini，新的设置只在本次运行中有效，下次启动时仍是原来的设置。"_gbk, box::kStop);
+  // A stick that is not plugged in now may be there at the next backup:
+  // the folder is kept, and the assistant told.
+  if (!backup_folder.empty() && !platform::MakeFolders(backup_folder))
+    Ask("备份位置“"_gbk + backup_folder +
+            "”现在打不开（U盘没插上，或没有写入权限？）。\r\n设置已保存，备份时会再试。"_gbk,
+        box::kStop, "备份位置"_gbk);
   SetReceiptCell(1, 1, ShopName);
   Command("CloseWindow", {UnitValue(kSettingsWindowUnit)});
 }

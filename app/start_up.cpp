@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/backups.h"
 #include "app/desk_units.h"
 #include "app/handlers.h"
 #include "app/order_form.h"
 #include "app/run_values.h"
+#include "app/start_up.h"
 #include "platform/file.h"
 #include "platform/gbk.h"
 #include "runtime/error_report.h"
@@ -79,26 +81,31 @@ bool OpenDataFile(const DataFile& data) {
   return true;
 }
 
+}  // namespace
+
 void OpenDataFiles() {
   for (const DataFile& data : kDataFiles)
     if (!OpenDataFile(data)) EndWithoutDataFile(data, store::LastError());
 }
 
-}  // namespace
-
-void StartUp() {
-  ProgramDirectory = DirectoryWithSeparator(runtime::CurrentDirectory());
+void ReadShopSettings() {
   const runtime::Text settings = ProgramFile("配置.ini"_gbk);
   ShopName = runtime::ReadIniItem(settings, "店名"_gbk, "店名"_gbk, "代购店"_gbk);
   InquiryNumber =
       runtime::ReadIniItem(settings, "订单查询号码"_gbk, "订单查询号码"_gbk, "888888888");
-  OpenDataFiles();
   WriteText(kMainWindowUnit, ShopName);
+}
+
+void StartUp() {
+  ProgramDirectory = DirectoryWithSeparator(runtime::CurrentDirectory());
+  OpenDataFiles();
+  ReadShopSettings();
   // The item boxes start as a cleared form shows them (quantity 1, amounts
   // 0), so the first item of the run is computed and stored as every later
   // one is.
   ClearOrderItemBoxes();
   ResetOrderForm();
+  MakeDailyBackup();
 }
 
 }  // namespace desk

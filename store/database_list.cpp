@@ -29,6 +29,12 @@ DatabaseList::~DatabaseList() {
   for (auto& db : databases_) db->Flush();
 }
 
+void DatabaseList::CloseAll() {
+  for (auto& db : databases_) db->Flush();
+  databases_.clear();
+  current_.reset();
+}
+
 DatabaseList& Databases() {
   static DatabaseList list;
   return list;

@@ -49,6 +49,8 @@ class DatabaseList {
   // letter or Chinese character and go on with letters, digits or Chinese
   // characters (half- or full-width).
   bool OpenDatabase(const OpenArguments& arguments);
+  // Flushes and closes every open database; none is current afterwards.
+  void CloseAll();
   // Makes current the open database whose alias, else base name, else full
   // path equals `name` (letter case ignored), newest first.
   bool SelectDatabase(std::string_view name);

@@ -43,6 +43,8 @@ Window CancellationWindow() {
   return window;
 }
 
-std::vector<Window> AllWindows() { return {MainWindow(), SettingsWindow(), CancellationWindow()}; }
+std::vector<Window> AllWindows() {
+  return {MainWindow(), SettingsWindow(), CancellationWindow(), RestoreWindow()};
+}
 
 }  // namespace desk::layout

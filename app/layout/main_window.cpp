@@ -407,7 +407,9 @@ Window MainWindow() {
           .OnClicked(&TabClicked),
   };
   window.menus = {
-      MenuBarMenu("系统设置", {{"设置店名及查询订单号码", &OpenSettingsWindow}}),
+      MenuBarMenu("系统设置", {{"设置店名及查询订单号码", &OpenSettingsWindow},
+                               {"备份数据", &BackUpNow},
+                               {"恢复数据", &OpenRestoreWindow}}),
       PopupMenu("右击弹出的菜单", {{"复制订单号", &CopyOrderNumber},
                                    {"复制淘宝号", &CopyMarketplaceNumber},
                                    {"查看商品链接", &ViewGoodsLink},

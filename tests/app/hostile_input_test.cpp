@@ -61,13 +61,16 @@ struct Stored {
   enum class Kind { kNothing, kField, kSetting } kind = Kind::kNothing;
   const char* alias = "";  // UTF-8: the data file's alias, or the settings key
   int field = 0;
-  const char* prefix = "";  // UTF-8: what the desk puts before the box's text
+  const char* prefix = "";   // UTF-8: what the desk puts before the box's text
+  const char* section = "";  // UTF-8: the settings section when it is not the key
 };
 
 Stored Field(const char* alias, int field, const char* prefix = "") {
   return {Stored::Kind::kField, alias, field, prefix};
 }
-Stored Setting(const char* key) { return {Stored::Kind::kSetting, key}; }
+Stored Setting(const char* key, const char* section = "") {
+  return {Stored::Kind::kSetting, key, 0, "", section};
+}
 
 // "@type" marks where the hostile text is typed, "@check" where what is
 // stored is compared with what the box held.
@@ -148,11 +151,11 @@ BoxCase CancellationBox(const char* box, const char* other_box_line, Stored stor
       stored};
 }
 
-BoxCase SettingsBox(const char* box, const char* key) {
+BoxCase SettingsBox(const char* box, const char* key, const char* section = "") {
   return {desk::layout::kSettingsWindow,
           box,
           {"menu 设置店名及查询订单号码", "@type", "click 修改店名", "@check", "close 系统设定"},
-          Setting(key)};
+          Setting(key, section)};
 }
 
 BoxCase AfterSalesStep(const char* box, std::vector<std::string> steps, Stored stored) {
@@ -212,6 +215,7 @@ std::vector<BoxCase> AllBoxes() {
       OutputBox("现金统计"),
       SettingsBox("店名编辑框", "店名"),
       SettingsBox("查询号码编辑框", "订单查询号码"),
+      SettingsBox("备份位置编辑框", "位置", "备份"),
       CancellationBox("编辑框1", "type 编辑框2 5", Field("流水账", 16)),
       CancellationBox("编辑框2", "type 编辑框1 不要了", Stored{}),
   };
@@ -282,8 +286,11 @@ class BoxRun {
     if (s.kind == Stored::Kind::kSetting) {
       const std::string file =
           Utf8ToGbk(testing_support::Utf8Of(dir_ / testing_support::Utf8Path("配置.ini")));
-      return {
-          platform::ReadIniValue(file, Utf8ToGbk(s.alias), Utf8ToGbk(s.alias)).value_or(""), 0, {}};
+      return {platform::ReadIniValue(file, Utf8ToGbk(*s.section ? s.section : s.alias),
+                                     Utf8ToGbk(s.alias))
+                  .value_or(""),
+              0,
+              {}};
     }
     if (s.kind != Stored::Kind::kField || !store::SelectDatabase(Utf8ToGbk(s.alias))) return {};
     Snapshot now;

@@ -36,6 +36,7 @@ namespace {
 
 using desk::layout::kCancellationWindow;
 using desk::layout::kMainWindow;
+using desk::layout::kRestoreWindow;
 using desk::layout::kSettingsWindow;
 
 class QtWindows : public ::testing::Test {
@@ -116,13 +117,13 @@ TEST_F(QtWindows, EveryWindowIsBuiltAndEveryPageClickedThrough) {
     EXPECT_EQ(date->calendarWidget()->locale().language(), QLocale::Chinese);
   }
 
-  for (std::uint32_t id : {kSettingsWindow, kCancellationWindow}) {
+  for (std::uint32_t id : {kSettingsWindow, kCancellationWindow, kRestoreWindow}) {
     ASSERT_TRUE(forms_->LoadWindow(id, 0, false));
     EXPECT_NE(desktop_.WidgetOf(*forms_->FindWindow(id)), nullptr);
   }
   auto* apply = qobject_cast<QPushButton*>(Widget(kSettingsWindow, "修改店名"));
   EXPECT_EQ(apply->text(), QString::fromUtf8("确定修改"));
-  EXPECT_EQ(apply->geometry(), QRect(240, 96, 80, 32));
+  EXPECT_EQ(apply->geometry(), QRect(240, 128, 80, 32));
   EXPECT_EQ(desktop_.WidgetOf(*forms_->FindWindow(kSettingsWindow))->windowTitle(),
             QString::fromUtf8("系统设定"));
 }

@@ -40,8 +40,9 @@ if [ -n "$emulator" ]; then
   # wine's drive Z: is the root folder; a transcript writes a backslash as \\.
   windows_dir="Z:$(printf '%s' "$work" | tr / '\\')"
   escaped_dir=$(printf '%s' "$windows_dir" | sed 's/\\/\\\\/g')
-  A=$escaped_dir B=$windows_dir C=$work \
-    perl -pe 's/\Q$ENV{A}\E/\$DIR/g; s/\Q$ENV{B}\E/\$DIR/g; s/\Q$ENV{C}\E/\$DIR/g' \
+  # The backups name folders with forward slashes on every system.
+  A=$escaped_dir B=$windows_dir C=$work D="Z:$work" \
+    perl -pe 's/\Q$ENV{A}\E/\$DIR/g; s/\Q$ENV{B}\E/\$DIR/g; s/\Q$ENV{D}\E/\$DIR/g; s/\Q$ENV{C}\E/\$DIR/g' \
     "$actual.raw" > "$actual"
 else
   sed "s|$work|\$DIR|g" "$actual.raw" > "$actual"

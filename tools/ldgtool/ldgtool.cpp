@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/desk_backup.h"
 #include "app/desk_files.h"
 #include "platform/file.h"
 #include "platform/gbk.h"
@@ -34,7 +35,9 @@ const char* kUsageText =
     "       ldgtool dump FILE [--password P]\n"
     "       ldgtool import FILE [--password P] < TSV\n"
     "       ldgtool verify FILE [--password P]\n"
-    "       ldgtool repair FILE [--password P]\n";
+    "       ldgtool repair FILE [--password P]\n"
+    "       ldgtool backup DIR [--to DEST] [--keep N]\n"
+    "       ldgtool restore BACKUP DIR\n";
 
 std::string TypeName(FieldType type) { return kTypeNames[static_cast<int>(type) - 1]; }
 
@@ -72,6 +75,11 @@ class Tool {
     if (command.verb == "init") {
       if (command.words.size() != 1 || command.password) return Usage();
       return Init(command.words[0]);
+    }
+    if (command.verb == "backup" && !command.password) return Backup(command.words);
+    if (command.verb == "restore" && !command.password) {
+      if (command.words.size() != 2) return Usage();
+      return Restore(command.words[0], command.words[1]);
     }
     if (command.words.empty()) return Usage();
     const std::string& file = command.words[0];
@@ -300,6 +308,61 @@ class Tool {
     err_ << "ldgtool: " << platform::GbkToUtf8(gbk_path, false)
          << ": cannot copy it aside; nothing was changed\n";
     return std::nullopt;
+  }
+
+  static platform::LocalTime Now() {
+    const std::tm local = platform::ToLocalTime(std::time(nullptr));
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+  }
+
+  int Backup(const std::vector<std::string>& words) {
+    desk::BackupRequest request;
+    std::vector<std::string> dirs;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      if (words[i] == "--to" || words[i] == "--keep") {
+        if (i + 1 >= words.size()) return Usage(words[i] + " needs a value");
+        const std::string& value = words[++i];
+        if (words[i - 1] == "--to") {
+          request.destination = value;
+          continue;
+        }
+        int keep = 0;
+        auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), keep);
+        if (error != std::errc() || end != value.data() + value.size() || keep < 1)
+          return Usage("--keep needs a number of at least 1");
+        request.keep = keep;
+      } else {
+        dirs.push_back(words[i]);
+      }
+    }
+    if (dirs.size() != 1) return Usage();
+    request.dir = dirs[0];
+    request.when = Now();
+    const desk::BackupOutcome outcome = desk::MakeBackup(request);
+    if (!outcome.ok) {
+      err_ << "ldgtool: backup of " << request.dir << " failed: " << outcome.why << "\n";
+      return kFailed;
+    }
+    for (const std::string& removed : outcome.removed) out_ << "removed " << removed << "\n";
+    out_ << "orders " << outcome.counts.orders << ", ledger records " << outcome.counts.items
+         << ", customers " << outcome.counts.customers << ", receipts " << outcome.counts.receipts
+         << "\n";
+    out_ << outcome.folder << "\n";
+    return 0;
+  }
+
+  int Restore(const std::string& backup, const std::string& dir) {
+    const desk::RestoreOutcome outcome = desk::RestoreBackup(backup, dir, Now());
+    if (!outcome.ok) {
+      err_ << "ldgtool: restore of " << backup << " into " << dir << " refused: " << outcome.why
+           << "\n";
+      return kFailed;
+    }
+    if (!outcome.replaced.empty())
+      out_ << "the files that were in use are in " << outcome.replaced << "\n";
+    out_ << "restored " << backup << " into " << dir << "\n";
+    return 0;
   }
 
   int Repair(const std::string& file, const std::optional<std::string>& password) {

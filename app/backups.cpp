@@ -1,0 +1,172 @@
+#include "app/backups.h"
+
+#include <cstdio>
+
+#include "app/desk_backup.h"
+#include "app/desk_units.h"
+#include "app/handlers.h"
+#include "app/layout/windows.h"
+#include "app/list_units.h"
+#include "app/order_form.h"
+#include "app/run_values.h"
+#include "app/start_up.h"
+#include "app/status_line.h"
+#include "forms/form_runtime.h"
+#include "platform/gbk.h"
+#include "runtime/system_commands.h"
+#include "store/record_store.h"
+
+namespace desk {
+namespace {
+
+using platform::LocalTime;
+using platform::operator""_gbk;
+
+constexpr int kWarnAfterDays = 7;
+
+std::string Gbk(const std::string& utf8) { return platform::Utf8ToGbk(utf8); }
+
+std::string DataFolder() { return platform::GbkToUtf8(ProgramDirectory, false); }
+
+LocalTime Now() { return platform::Current().clock->Now(); }
+
+// Days since 1970-01-01 of a civil date.
+long DayNumber(const LocalTime& t) {
+  const int y = t.year - (t.month <= 2 ? 1 : 0);
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return static_cast<long>(era) * 146097 + doe - 719468;
+}
+
+std::string DateText(const LocalTime& t) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
+  return text;
+}
+
+std::string TimeText(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+BackupOutcome BackUp() {
+  BackupRequest request;
+  request.dir = DataFolder();
+  request.destination = BackupDestination();
+  request.when = Now();
+  return MakeBackup(request);
+}
+
+std::string CountsText(const BackupCounts& counts) {
+  return "订单 " + std::to_string(counts.orders) + " 个（" + std::to_string(counts.items) +
+         " 条记录），客户 " + std::to_string(counts.customers) + " 位，小票 " +
+         std::to_string(counts.receipts) + " 张";
+}
+
+}  // namespace
+
+std::string BackupDestination() {
+  const runtime::Text chosen =
+      runtime::ReadIniItem(ProgramFile("配置.ini"_gbk), "备份"_gbk, "位置"_gbk, runtime::Text());
+  if (!chosen.empty()) return platform::GbkToUtf8(chosen, false);
+  return DefaultBackupFolder(DataFolder());
+}
+
+void MakeDailyBackup() {
+  const LocalTime today = Now();
+  const std::string destination = BackupDestination();
+  std::optional<LocalTime> newest = NewestBackup(destination);
+  if (newest && DayNumber(*newest) == DayNumber(today)) return;
+  const BackupOutcome outcome = BackUp();
+  if (outcome.ok) {
+    ShowStatus(Gbk("今天的数据已自动备份到 " + BackupDestination()));
+    return;
+  }
+  const std::string failed = "今天的自动备份没有做成：" + outcome.why + "。";
+  if (newest && DayNumber(today) - DayNumber(*newest) <= kWarnAfterDays) {
+    ShowStatus(Gbk(failed));
+    return;
+  }
+  const std::string last = newest ? "最近一次成功的备份是 " + DateText(*newest) + "，已经 " +
+                                        std::to_string(DayNumber(today) - DayNumber(*newest)) +
+                                        " 天了。"
+                                  : "还没有任何成功的备份。";
+  Ask(Gbk(failed + "\r\n" + last +
+          "\r\n电脑坏了或丢了，没有备份的订单就找不回来。请检查备份位置（系统设置 → "
+          "设置店名及查询订单号码），再用 系统设置 → 备份数据 备份一次。"),
+      box::kStop, "备份提醒"_gbk);
+}
+
+void BackUpNow() {
+  const BackupOutcome outcome = BackUp();
+  if (!outcome.ok) {
+    Ask(Gbk("备份没有做成：" + outcome.why + "。\r\n数据文件没有受影响。"), box::kStop,
+        "备份失败"_gbk);
+    return;
+  }
+  ShowStatus(Gbk("已备份到 " + outcome.folder));
+  Ask(Gbk("备份完成，保存在：\r\n" + outcome.folder + "\r\n" + CountsText(outcome.counts) + "。"),
+      box::kOk, "备份数据"_gbk);
+}
+
+void OpenRestoreWindow() {
+  Command("LoadWindow", {UnitValue(kRestoreWindowUnit), {}, runtime::Value::Bool(true)});
+}
+
+void FillBackupList() {
+  ListRows list(layout::kRestoreWindow, "备份列表");
+  list.Clear();
+  for (const BackupEntry& entry : ListBackups(BackupDestination()))
+    list.Append({Gbk(TimeText(entry.when)), std::to_string(entry.counts.orders),
+                 std::to_string(entry.counts.customers), std::to_string(entry.counts.receipts),
+                 Gbk(entry.folder)});
+}
+
+void CloseRestoreWindow() {
+  if (forms::FormRuntime* forms = forms::FormRuntime::Current())
+    if (forms->FindWindow(layout::kRestoreWindow) != nullptr)
+      forms->CloseWindow(layout::kRestoreWindow, false);
+}
+
+void RestoreChosenBackup() {
+  ListRows list(layout::kRestoreWindow, "备份列表");
+  const int row = list.Selected();
+  if (row < 0) {
+    Ask("请先在列表里选中一份备份。"_gbk);
+    return;
+  }
+  const runtime::Text when = list.Cell(row, 0);
+  const std::string folder = platform::GbkToUtf8(list.Cell(row, 4), false);
+  if (Ask("用 "_gbk + when +
+              " 的备份代替现在的数据吗？\r\n现在的数据文件会先移到备份位置的 replaced-时间 "
+              "文件夹里保存，不会删除。"_gbk,
+          box::kYesNo, "恢复数据"_gbk) != box::kYes)
+    return;
+  // The desk lets go of its own files first: a restore waits for no desk,
+  // this one included.
+  store::MakeDurable();
+  store::Databases().CloseAll();
+  const RestoreOutcome outcome = RestoreBackup(folder, DataFolder(), Now());
+  OpenDataFiles();
+  // Rows and the receipt in progress name records of the files that were
+  // in use.
+  ClearAllLists();
+  Receipt = {};
+  ReadShopSettings();
+  ResetOrderForm();
+  if (!outcome.ok) {
+    Ask(Gbk("没有恢复：" + outcome.why + "。\r\n现在的数据没有改动。"), box::kStop, "恢复失败"_gbk);
+    return;
+  }
+  CloseRestoreWindow();
+  ShowStatus("已恢复为 "_gbk + when + " 的备份"_gbk);
+  Ask("数据已恢复为 "_gbk + when + " 的备份。\r\n原来的数据文件保存在："_gbk +
+          Gbk(outcome.replaced),
+      box::kOk, "恢复数据"_gbk);
+}
+
+}  // namespace desk
