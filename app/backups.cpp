@@ -67,11 +67,32 @@ std::string CountsText(const BackupCounts& counts) {
          std::to_string(counts.receipts) + " 张";
 }
 
+runtime::Text SettingsFile() { return ProgramFile("配置.ini"_gbk); }
+
+// The desk's own record of its last good backup, apart from the shop's
+// settings so that those change only when the assistant changes them.
+runtime::Text BackupRecordFile() { return ProgramFile("备份记录.ini"_gbk); }
+
+void RecordGoodBackup(const LocalTime& when) {
+  runtime::WriteIniItem(BackupRecordFile(), "备份"_gbk, "最近成功"_gbk, Gbk(TimeText(when)));
+}
+
+std::optional<LocalTime> LastGoodBackup() {
+  const runtime::Text text =
+      runtime::ReadIniItem(BackupRecordFile(), "备份"_gbk, "最近成功"_gbk, runtime::Text());
+  LocalTime t;
+  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                  &t.second) != 6 ||
+      t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31)
+    return std::nullopt;
+  return t;
+}
+
 }  // namespace
 
 std::string BackupDestination() {
   const runtime::Text chosen =
-      runtime::ReadIniItem(ProgramFile("配置.ini"_gbk), "备份"_gbk, "位置"_gbk, runtime::Text());
+      runtime::ReadIniItem(SettingsFile(), "备份"_gbk, "位置"_gbk, runtime::Text());
   if (!chosen.empty()) return platform::GbkToUtf8(chosen, false);
   return DefaultBackupFolder(DataFolder());
 }
@@ -79,13 +100,17 @@ std::string BackupDestination() {
 void MakeDailyBackup() {
   const LocalTime today = Now();
   const std::string destination = BackupDestination();
-  std::optional<LocalTime> newest = NewestBackup(destination);
-  if (newest && DayNumber(*newest) == DayNumber(today)) return;
+  if (std::optional<LocalTime> made = NewestBackup(destination))
+    if (DayNumber(*made) == DayNumber(today)) return;
   const BackupOutcome outcome = BackUp();
   if (outcome.ok) {
+    RecordGoodBackup(today);
     ShowStatus(Gbk("今天的数据已自动备份到 " + BackupDestination()));
     return;
   }
+  // The newest good backup may be on a stick that is not plugged in now:
+  // the desk remembers when it last made one.
+  std::optional<LocalTime> newest = LastGoodBackup();
   const std::string failed = "今天的自动备份没有做成：" + outcome.why + "。";
   if (newest && DayNumber(today) - DayNumber(*newest) <= kWarnAfterDays) {
     ShowStatus(Gbk(failed));
@@ -108,6 +133,7 @@ void BackUpNow() {
         "备份失败"_gbk);
     return;
   }
+  RecordGoodBackup(Now());
   ShowStatus(Gbk("已备份到 " + outcome.folder));
   Ask(Gbk("备份完成，保存在：\r\n" + outcome.folder + "\r\n" + CountsText(outcome.counts) + "。"),
       box::kOk, "备份数据"_gbk);

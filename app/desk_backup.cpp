@@ -354,13 +354,15 @@ class BackupMaker {
     if (!missing.empty()) return Failed("数据文件夹里没有" + missing);
     if (!platform::MakeFolders(Gbk(destination)))
       return Failed("无法建立备份文件夹 " + destination + "（位置不存在或没有写入权限）");
-    std::string name = Stamp(request_.when);
-    for (int n = 2; platform::PathExists(Gbk(Join(destination, name))); ++n)
-      name = Stamp(request_.when) + "-" + std::to_string(n);
-    const std::string final_folder = Join(destination, name);
-    partial_ = final_folder + kPartialSuffix;
-    platform::RemoveFolderTree(Gbk(partial_));
-    if (!platform::MakeFolders(Gbk(partial_)))
+    // The copy is made in a folder of its own that no other desk backing up
+    // at the same moment can be using, and takes its final name at the end.
+    const std::string stamp = Stamp(request_.when);
+    for (int n = 1; partial_.empty() && n <= 100; ++n) {
+      const std::string folder =
+          Join(destination, stamp + kPartialSuffix + (n > 1 ? "-" + std::to_string(n) : ""));
+      if (platform::MakeNewFolder(Gbk(folder))) partial_ = folder;
+    }
+    if (partial_.empty())
       return Failed("无法在 " + destination + " 里建立文件夹（没有写入权限？）");
 
     std::uint64_t total = 0;
@@ -399,8 +401,12 @@ class BackupMaker {
     }
     if (!WriteManifest(partial_, request_.when, counts_))
       return Failed("无法写入 " + std::string(kManifest));
-    if (!platform::MovePath(Gbk(partial_), Gbk(final_folder)))
-      return Failed("无法把备份文件夹改名为 " + name);
+    std::string final_folder;
+    for (int n = 1; final_folder.empty() && n <= 100; ++n) {
+      const std::string folder = Join(destination, stamp + (n > 1 ? "-" + std::to_string(n) : ""));
+      if (platform::MovePath(Gbk(partial_), Gbk(folder))) final_folder = folder;
+    }
+    if (final_folder.empty()) return Failed("无法把备份文件夹改名为 " + stamp);
     partial_.clear();
     outcome_.ok = true;
     outcome_.folder = final_folder;

@@ -9,8 +9,8 @@
 #include "runtime/error_report.h"
 #include "runtime/system_commands.h"
 #include "store/database_list.h"
-#include "store/record_store.h"
 #include "store/errors.h"
+#include "store/record_store.h"
 
 namespace desk {
 namespace {

@@ -32,6 +32,11 @@ bool MakeFolders(std::string_view gbk_path) {
   return fs::is_directory(path, error);
 }
 
+bool MakeNewFolder(std::string_view gbk_path) {
+  std::error_code error;
+  return fs::create_directory(PathOf(gbk_path), error) && !error;
+}
+
 bool IsFolder(std::string_view gbk_path) {
   std::error_code error;
   return fs::is_directory(PathOf(gbk_path), error);

@@ -12,6 +12,10 @@ namespace platform {
 // true when it is there afterwards.
 bool MakeFolders(std::string_view gbk_path);
 
+// Makes the folder `gbk_path` in a folder that exists; false when it exists
+// already (another process may be making the same one) or cannot be made.
+bool MakeNewFolder(std::string_view gbk_path);
+
 // True when `gbk_path` names a folder.
 bool IsFolder(std::string_view gbk_path);
 

@@ -15,16 +15,18 @@
 
 namespace desk_test {
 
-std::string RunDesk(const std::filesystem::path& dir, const NextAction& next) {
+std::string RunDesk(const std::filesystem::path& dir, const NextAction& next,
+                    const std::string& preamble) {
   EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(testing_support::Utf8Of(dir))));
   desk::RegisterAllCommands();
   // The driver reads a line only when it runs it, so each action can be
   // added to the script just before its turn.
-  std::stringstream script;
+  std::stringstream script(preamble);
   std::ostringstream transcript;
   driver::Driver driver(transcript);
   driver::AddAllVerbs(driver);
   driver.Begin(script);
+  EXPECT_TRUE(driver.RunPreamble());
   forms::HeadlessDesktop desktop([&] {
     std::optional<std::string> line = next(transcript.str());
     if (!line) return false;
@@ -43,16 +45,23 @@ std::string RunDesk(const std::filesystem::path& dir, const NextAction& next) {
 std::string RunDeskScript(const std::filesystem::path& dir, const std::string& script,
                           const std::function<void()>& after_start_up) {
   std::istringstream lines(script);
+  // The clock set before the first action is the clock of start-up, as
+  // when the program runs the script.
+  std::string preamble, line;
+  while (lines.peek() == 'n' && std::getline(lines, line)) preamble += line + '\n';
   bool started = false;
-  return RunDesk(dir, [&](const std::string&) -> std::optional<std::string> {
-    if (!started) {
-      started = true;
-      if (after_start_up) after_start_up();
-    }
-    std::string line;
-    if (!std::getline(lines, line)) return std::nullopt;
-    return line;
-  });
+  return RunDesk(
+      dir,
+      [&](const std::string&) -> std::optional<std::string> {
+        if (!started) {
+          started = true;
+          if (after_start_up) after_start_up();
+        }
+        std::string next_line;
+        if (!std::getline(lines, next_line)) return std::nullopt;
+        return next_line;
+      },
+      preamble);
 }
 
 bool InitShop(const std::filesystem::path& dir) {

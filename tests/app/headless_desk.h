@@ -18,10 +18,12 @@ namespace desk_test {
 using NextAction = std::function<std::optional<std::string>(const std::string& transcript)>;
 
 // Runs the desk with `dir` as its program directory; returns the transcript.
-std::string RunDesk(const std::filesystem::path& dir, const NextAction& next);
+// `preamble` is script read before start-up (`now` lines).
+std::string RunDesk(const std::filesystem::path& dir, const NextAction& next,
+                    const std::string& preamble = {});
 
-// Runs a fixed script; `after_start_up` runs once start-up has opened the
-// data files, before the first action.
+// Runs a fixed script (its leading `now` lines before start-up); `after_start_up` runs once
+// start-up has opened the data files, before the first action.
 std::string RunDeskScript(const std::filesystem::path& dir, const std::string& script,
                           const std::function<void()>& after_start_up = {});
 

@@ -163,16 +163,17 @@ std::int32_t OffsetOf(layout::Handler handler) {
 TEST(OrderDeskWindows, IdsPositionsAndCaptionsAsLaidOut) {
   auto tmpl = ReadTemplate(Segment());
   ASSERT_TRUE(tmpl.has_value());
-  ASSERT_EQ(tmpl->windows.size(), 3u);
+  ASSERT_EQ(tmpl->windows.size(), 4u);
   struct Expected {
     std::uint32_t window, own_unit;
     Rect rect;
     const char* caption;
   };
   const Expected expected[] = {{0x52010001, 0x06010000, {50, 50, 749, 603}, ""},
-                               {0x5201024d, 0x0601024c, {50, 50, 380, 233}, "系统设定"},
-                               {0x5201033b, 0x0601033a, {50, 50, 445, 245}, "悔单操作"}};
-  for (std::size_t i = 0; i < 3; ++i) {
+                               {0x5201024d, 0x0601024c, {50, 50, 380, 273}, "系统设定"},
+                               {0x5201033b, 0x0601033a, {50, 50, 445, 245}, "悔单操作"},
+                               {0x52010451, 0x06010450, {50, 50, 600, 340}, "恢复数据"}};
+  for (std::size_t i = 0; i < 4; ++i) {
     const WindowBlock& window = tmpl->windows[i];
     EXPECT_EQ(window.id, expected[i].window);
     EXPECT_EQ(window.own_unit().id, expected[i].own_unit);
@@ -262,10 +263,10 @@ TEST(OrderDeskWindows, TabPagesListsAndMenus) {
   for (const TableEntry& entry : main.entries)
     if (const auto* item = std::get_if<MenuItemRecord>(&entry))
       menu.emplace_back(platform::GbkToUtf8(item->caption), item->level == 0 ? item->flags : 99);
-  ASSERT_EQ(menu.size(), 10u);
+  ASSERT_EQ(menu.size(), 12u);
   EXPECT_EQ(menu[0], (std::pair<std::string, std::uint32_t>{"系统设置", 0}));
-  EXPECT_EQ(menu[2], (std::pair<std::string, std::uint32_t>{"右击弹出的菜单", menu_flag::kHidden}));
-  EXPECT_EQ(menu[7], (std::pair<std::string, std::uint32_t>{"客户弹出菜单", menu_flag::kHidden}));
+  EXPECT_EQ(menu[4], (std::pair<std::string, std::uint32_t>{"右击弹出的菜单", menu_flag::kHidden}));
+  EXPECT_EQ(menu[9], (std::pair<std::string, std::uint32_t>{"客户弹出菜单", menu_flag::kHidden}));
   auto combo = DecodeComboBox(Find(main, "质保")->settings);
   EXPECT_EQ(combo->items.size(), 9u);
   EXPECT_EQ(combo->text, "无"_gbk);
