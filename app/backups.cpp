@@ -168,8 +168,8 @@ void RestoreChosenBackup() {
   const runtime::Text when = list.Cell(row, 0);
   const std::string folder = platform::GbkToUtf8(list.Cell(row, 4), false);
   if (Ask("用 "_gbk + when +
-              " 的备份代替现在的数据吗？\r\n现在的数据文件会先移到备份位置的 replaced-时间 "
-              "文件夹里保存，不会删除。"_gbk,
+              " 的备份代替现在的数据吗？\r\n现在的数据文件会先移到数据文件夹里的 "
+              "备份\\replaced-时间 文件夹保存，不会删除。"_gbk,
           box::kYesNo, "恢复数据"_gbk) != box::kYes)
     return;
   // The desk lets go of its own files first: a restore waits for no desk,
