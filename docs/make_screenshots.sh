@@ -19,7 +19,8 @@ ORDERDESK_ORDER_PAGE_PNG="$PWD/docs/order_page.png" QT_QPA_PLATFORM=offscreen \
 ORDERDESK_ARRIVAL_PAGE_PNG="$PWD/docs/arrival_page.png" \
   ORDERDESK_PICKUP_PAGE_PNG="$PWD/docs/pickup_page.png" \
   ORDERDESK_QUERY_PAGE_PNG="$PWD/docs/query_page.png" \
-  ORDERDESK_FUND_PAGE_PNG="$PWD/docs/fund_page.png" QT_QPA_PLATFORM=offscreen \
+  ORDERDESK_FUND_PAGE_PNG="$PWD/docs/fund_page.png" \
+  ORDERDESK_RESTORE_WINDOW_PNG="$PWD/docs/restore_window.png" QT_QPA_PLATFORM=offscreen \
   "$build/tests/gui/qt_order_life_tests" > /dev/null
 # The query page of a maximised window and a list sorted by its price
 # column, as the real-window test of growing and sorted lists leaves them.

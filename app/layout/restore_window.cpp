@@ -15,7 +15,7 @@ Window RestoreWindow() {
   window.on_created = &FillBackupList;
   window.units = {
       Label("恢复说明",
-            "选中一份备份，再按“恢复所选备份”。现在的数据文件先移到数据文件夹里的"
+            "选中一份备份，再按“恢复所选备份”。\r\n现在的数据文件先移到数据文件夹里的"
             "“备份\\replaced-时间”文件夹保存，不会删除。",
             {12, 8, 570, 36}),
       ListView("备份列表", {12, 48, 570, 208},

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,6 +35,7 @@
 namespace {
 
 using desk::layout::kCancellationWindow;
+using desk::layout::kRestoreWindow;
 using testing_support::ModalAnswerer;
 using testing_support::QtDesk;
 using testing_support::SavePictureIfAsked;
@@ -281,6 +283,53 @@ TEST_F(QtOrderLife, AnOrderLivesItsWholeLifeAndAnotherIsCancelled) {
 
 // Typing past a box's length stops at the last whole character that fits:
 // the box shows what the customer book then keeps.
+// A backup from the menu bar, a later order, then the backup restored from
+// its window: the ledger is the backup's again and the rows shown before the
+// restore, which named records of the replaced files, are gone.
+TEST_F(QtOrderLife, ABackupFromTheMenuIsRestoredFromItsWindow) {
+  At(12, 1, 9);
+  TakeOrder("L001", "张三", "13800000001", "TB900", "毛衣", "100", "5", "30",
+            "http://shop.example/900");
+  At(12, 1, 10);
+  QAction* back_up = nullptr;
+  for (QAction* action : desk_.MainWindow()->findChildren<QAction*>())
+    if (action->text() == Q("备份数据")) back_up = action;
+  ASSERT_NE(back_up, nullptr);
+  answers_.AnswerBox(QMessageBox::Ok);
+  back_up->trigger();
+  const QStringList told = answers_.TakeBoxTexts();
+  ASSERT_EQ(told.size(), 1);
+  EXPECT_TRUE(told[0].startsWith(Q("备份完成"))) << told[0].toStdString();
+  EXPECT_TRUE(told[0].contains(Q("订单 1 个"))) << told[0].toStdString();
+
+  ASSERT_TRUE(desk_.Click("新订单"));
+  At(12, 1, 11);
+  TakeOrder("L002", "王五", "13800000003", "TB901", "围巾", "80", "0", "50",
+            "http://shop.example/901");
+  ASSERT_EQ(DumpLedger(desk_.folder()).size(), 2u);
+
+  ASSERT_TRUE(desk_.forms().LoadWindow(kRestoreWindow, desk::layout::kMainWindow, false));
+  auto* backups = desk_.Widget<QTableView>("备份列表", kRestoreWindow);
+  QCoreApplication::processEvents();
+  ASSERT_GE(backups->model()->rowCount(), 1);
+  EXPECT_EQ(backups->model()->index(0, 0).data().toString(), Q("2026-12-01 10:00:00"));
+  EXPECT_EQ(backups->model()->index(0, 1).data().toString(), Q("1"));
+  const QPoint first_row = backups->visualRect(backups->model()->index(0, 0)).center();
+  QTest::mouseClick(backups->viewport(), Qt::LeftButton, {}, first_row);
+  EXPECT_TRUE(SavePictureIfAsked(backups->window(), "ORDERDESK_RESTORE_WINDOW_PNG"));
+  answers_.AnswerBox(QMessageBox::Yes);
+  answers_.AnswerBox(QMessageBox::Ok);
+  ASSERT_TRUE(desk_.Click("恢复所选备份", kRestoreWindow));
+  const QStringList restored = answers_.TakeBoxTexts();
+  ASSERT_EQ(restored.size(), 2);
+  EXPECT_TRUE(restored[1].startsWith(Q("数据已恢复为 2026-12-01 10:00:00 的备份")))
+      << restored[1].toStdString();
+  EXPECT_EQ(desk_.forms().FindWindow(kRestoreWindow), nullptr);
+  const std::vector<DumpLine> ledger = DumpLedger(desk_.folder());
+  ASSERT_EQ(ledger.size(), 1u);
+  EXPECT_EQ(ledger[0][1], "L001");
+}
+
 TEST_F(QtOrderLife, TypingPastABoxsLengthKeepsWholeCharacters) {
   desk_.ShowPage(kCustomerPage);
   const QString name = "A" + QString(21, QChar(0x8d75));     // 赵
