@@ -54,7 +54,14 @@ std::string TimeText(const LocalTime& t) {
 }
 
 BackupOutcome BackUp() {
+  // A ledger of years takes a moment to copy and check.
+  std::unique_ptr<platform::ProgressWindow> progress =
+      platform::Current().dialogs->OpenProgress("备份数据"_gbk, "正在备份订单、客户和小票……"_gbk);
   BackupRequest request;
+  if (progress)
+    request.progress = [&progress](std::uint64_t done, std::uint64_t total) {
+      if (total > 0) progress->Show(static_cast<int>(done * 100 / total));
+    };
   request.dir = DataFolder();
   request.destination = BackupDestination();
   request.when = Now();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,14 @@ enum class BoxAnswer : int {
   kNo = 6
 };
 
+// A window that shows how far a long task (a backup) has gone; it closes
+// when the object goes.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  virtual void Show(int percent) = 0;
+};
+
 // Message boxes and the few other things the user is asked or shown outside
 // the windows of the template.
 class UserDialogs {
@@ -74,6 +83,15 @@ class UserDialogs {
   // Writes `gbk` into the main window's status line, where it stays until the
   // next status text: the word after an action that changes nothing visible.
   virtual void ShowStatus(std::string_view gbk) = 0;
+  // Opens a progress window captioned `caption` saying `text`, shown only
+  // once the task has taken a moment; nullptr where there is none to show
+  // (headless).
+  virtual std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                       std::string_view text) {
+    (void)caption;
+    (void)text;
+    return nullptr;
+  }
   // The mouse pointer's screen position.
   virtual int CursorX() = 0;
   virtual int CursorY() = 0;

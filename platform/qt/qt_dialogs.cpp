@@ -8,10 +8,12 @@
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QStatusBar>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -82,7 +84,31 @@ void FitTitle(QMessageBox& box) {
                 grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+class QtProgressWindow : public ProgressWindow {
+ public:
+  QtProgressWindow(const QString& caption, const QString& text)
+      : dialog_(text, QString(), 0, 100, QApplication::activeWindow()) {
+    dialog_.setWindowTitle(caption);
+    dialog_.setWindowModality(Qt::ApplicationModal);
+    dialog_.setMinimumDuration(500);
+    dialog_.setAutoClose(false);
+    dialog_.setValue(0);
+  }
+  void Show(int percent) override {
+    dialog_.setValue(std::clamp(percent, 0, 100));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+
+ private:
+  QProgressDialog dialog_;
+};
+
 }  // namespace
+
+std::unique_ptr<ProgressWindow> QtDialogs::OpenProgress(std::string_view caption,
+                                                        std::string_view text) {
+  return std::make_unique<QtProgressWindow>(ToQString(caption), ToQString(text));
+}
 
 BoxAnswer QtDialogs::ShowMessageBox(std::string_view text, std::string_view caption,
                                     std::uint32_t style) {

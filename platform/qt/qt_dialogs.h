@@ -24,6 +24,9 @@ class QtDialogs : public UserDialogs {
   bool OpenWebPage(std::string_view address) override;
   // Shown in the status bar of the window marked with kStatusLineProperty.
   void ShowStatus(std::string_view gbk) override;
+  // A QProgressDialog that appears after half a second.
+  std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                               std::string_view text) override;
   int CursorX() override;
   int CursorY() override;
 };

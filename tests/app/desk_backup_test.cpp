@@ -154,7 +154,21 @@ TEST(Backup, KeepsTheNewestItMadeAndLeavesNothingWhenItFails) {
   const std::string backups = desk::DefaultBackupFolder(Dir(dir));
   std::filesystem::create_directories(Utf8Path(backups + "/replaced-20261101-000000"));
   std::filesystem::create_directories(Utf8Path(backups + "/照片"));
-  for (int day = 1; day <= 4; ++day) ASSERT_TRUE(BackUp(Dir(dir), Day(day), 2).ok);
+  for (int day = 1; day <= 3; ++day) ASSERT_TRUE(BackUp(Dir(dir), Day(day), 2).ok);
+  // The progress goes up to the whole of what is copied.
+  std::uint64_t last_done = 0, whole = 0;
+  desk::BackupRequest request;
+  request.dir = Dir(dir);
+  request.keep = 2;
+  request.when = Day(4);
+  request.progress = [&](std::uint64_t done, std::uint64_t total) {
+    EXPECT_GE(done, last_done);
+    last_done = done;
+    whole = total;
+  };
+  ASSERT_TRUE(desk::MakeBackup(request).ok);
+  EXPECT_GT(whole, 0u);
+  EXPECT_EQ(last_done, whole);
   std::vector<desk::BackupEntry> kept = desk::ListBackups(backups);
   ASSERT_EQ(kept.size(), 2u);
   EXPECT_EQ(kept[0].name, "20261204-090000");
