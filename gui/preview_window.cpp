@@ -74,8 +74,12 @@ class PreviewPage : public QWidget {
 };
 
 PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction save,
-                             QWidget* parent)
-    : QDialog(parent, Qt::Window), table_(table), print_(std::move(print)), save_(std::move(save)) {
+                             SaveAction save_sheet, QWidget* parent)
+    : QDialog(parent, Qt::Window),
+      table_(table),
+      print_(std::move(print)),
+      save_(std::move(save)),
+      save_sheet_(std::move(save_sheet)) {
   setWindowTitle(QStringLiteral("打印预览"));
   setAttribute(Qt::WA_DeleteOnClose);
 
@@ -90,9 +94,11 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction
   auto* print_button = new QPushButton(QStringLiteral("打印..."), this);
   auto* save_button = new QPushButton(QStringLiteral("保存为PDF"), this);
   save_button->setObjectName(QStringLiteral("保存为PDF"));
+  auto* sheet_button = new QPushButton(QStringLiteral("保存为Excel"), this);
+  sheet_button->setObjectName(QStringLiteral("保存为Excel"));
   auto* close = new QPushButton(QStringLiteral("关闭"), this);
-  for (QPushButton* b :
-       {first_, previous_, next_, last_, go_to, settings, print_button, save_button, close}) {
+  for (QPushButton* b : {first_, previous_, next_, last_, go_to, settings, print_button,
+                         save_button, sheet_button, close}) {
     b->setAutoDefault(false);
     tools->addWidget(b);
   }
@@ -117,6 +123,9 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction
   });
   connect(save_button, &QPushButton::clicked, this, [this] {
     if (save_) save_();
+  });
+  connect(sheet_button, &QPushButton::clicked, this, [this] {
+    if (save_sheet_) save_sheet_();
   });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   Refresh();

@@ -1,6 +1,8 @@
 // The .csv form, the file names and the one way a sheet reaches the disk.
 #include "spreadsheet/sheet.h"
 
+#include <charconv>
+
 #include "platform/finished_file.h"
 #include "platform/gbk.h"
 
@@ -64,6 +66,24 @@ std::string FailureText(platform::FileError error, std::string_view gbk_path) {
 
 }  // namespace
 
+std::optional<double> ReadPlainNumber(std::string_view text) {
+  std::size_t at = text.starts_with('-') ? 1 : 0;
+  const std::size_t digits = at;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+  const std::size_t whole = at - digits;
+  if (whole == 0 || (whole > 1 && text[digits] == '0')) return std::nullopt;
+  if (at < text.size() && text[at] == '.') {
+    const std::size_t fraction = ++at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+    if (at == fraction) return std::nullopt;
+  }
+  if (at != text.size()) return std::nullopt;
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
 std::string SaveFilter() {
   if (CanWriteXlsx()) return "Excel 工作簿 (*.xlsx);;CSV 文件（逗号分隔） (*.csv)"_gbk;
   return "CSV 文件（逗号分隔） (*.csv)"_gbk;
@@ -81,7 +101,7 @@ FileKind KindOf(std::string_view gbk_path) {
 
 std::string CsvBytes(const Sheet& sheet) {
   std::string out = "\xEF\xBB\xBF";
-  AppendCsvRecord(sheet.header, out);
+  if (!sheet.header.empty()) AppendCsvRecord(sheet.header, out);
   std::vector<std::string> fields;
   for (const std::vector<Cell>& row : sheet.rows) {
     fields.clear();

@@ -5,6 +5,7 @@
 // Texts are GBK, as everywhere in the desk; the files are UTF-8 inside.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,11 @@ struct Sheet {
   std::vector<std::string> header;  // GBK column titles
   std::vector<std::vector<Cell>> rows;
 };
+
+// The number `text` shows when it is a plain decimal as the desk writes
+// numbers ("12", "-5", "12.5"; no leading zeros, no exponent, no blanks);
+// nullopt for any other text.
+std::optional<double> ReadPlainNumber(std::string_view text);
 
 enum class FileKind { kXlsx, kCsv };
 

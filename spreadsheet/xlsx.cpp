@@ -87,9 +87,10 @@ void WriteCells(const Sheet& sheet, lxw_workbook* book, lxw_worksheet* page) {
     worksheet_write_string(page, 0, static_cast<lxw_col_t>(c), Utf8(sheet.header[c]).c_str(), bold);
     widths[c] = static_cast<double>(sheet.header[c].size());
   }
-  worksheet_freeze_panes(page, 1, 0);
+  const std::size_t first_row = sheet.header.empty() ? 0 : 1;
+  if (first_row != 0) worksheet_freeze_panes(page, 1, 0);
   for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-    const auto row = static_cast<lxw_row_t>(r + 1);
+    const auto row = static_cast<lxw_row_t>(r + first_row);
     for (std::size_t c = 0; c < sheet.rows[r].size(); ++c) {
       const Cell& cell = sheet.rows[r][c];
       const auto column = static_cast<lxw_col_t>(c);
