@@ -9,6 +9,7 @@
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <system_error>
 
 #include "platform/gbk.h"
 #include "spreadsheet/sheet.h"
@@ -53,9 +54,15 @@ class Workbook {
 
 std::string Utf8(std::string_view gbk) { return platform::GbkToUtf8(gbk, false); }
 
-std::string Utf8Path(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+// The library opens its files with the C library's narrow names: in the
+// system's own narrow encoding (the ANSI code page on Windows). Empty when
+// that encoding cannot hold the name.
+std::string NarrowPath(const std::filesystem::path& path) {
+  try {
+    return path.string();
+  } catch (const std::system_error&) {
+    return {};
+  }
 }
 
 std::filesystem::path ScratchFile(std::error_code& error) {
@@ -123,13 +130,16 @@ std::string XlsxBytes(const Sheet& sheet, std::string* failure) {
   }
   std::error_code error;
   const std::filesystem::path scratch = ScratchFile(error);
+  // A temporary folder whose name the narrow encoding cannot hold counts as none.
+  if (!error && NarrowPath(scratch).empty())
+    error = std::make_error_code(std::errc::invalid_argument);
   if (error) {
     *failure = "找不到系统的临时文件夹。"_gbk;
     return {};
   }
   lxw_error result = LXW_NO_ERROR;
   {
-    Workbook book(Utf8Path(scratch), Utf8Path(scratch.parent_path()));
+    Workbook book(NarrowPath(scratch), NarrowPath(scratch.parent_path()));
     if (book.get() == nullptr) {
       *failure = "无法创建 Excel 工作簿。"_gbk;
       return {};
