@@ -68,7 +68,8 @@ std::string CsvBytes(const Sheet& sheet);
 
 // The .xlsx form: numbers as numbers, date-times as dates shown
 // "yyyy-mm-dd hh:mm:ss", texts as texts (never formulas), a bold header row
-// that stays in view, every column as wide as its widest cell. Empty with
+// that stays in view, every column as wide as its widest cell, printed
+// landscape with all columns on one page's width. Empty with
 // `*failure` (GBK) set when it cannot be made or this build has no .xlsx.
 std::string XlsxBytes(const Sheet& sheet, std::string* failure);
 

@@ -23,9 +23,11 @@ using platform::operator""_gbk;
 constexpr std::size_t kMaxRows = 1048576;
 // Column widths in the spreadsheet's units (about one digit each); a GBK
 // double-byte character takes about two.
-constexpr double kDateTimeWidth = 19;
+constexpr double kDateTimeWidth = 21;
 constexpr double kWidestColumn = 80;
 constexpr double kColumnMargin = 2;
+// Room for fonts wider than the one the width unit is measured in.
+constexpr double kWidthAllowance = 1.15;
 
 // A workbook that is closed (and freed) exactly once.
 class Workbook {
@@ -114,9 +116,13 @@ void WriteCells(const Sheet& sheet, lxw_workbook* book, lxw_worksheet* page) {
       widths[c] = std::max(widths[c], WidthOf(cell));
     }
   }
+  // Lists are wide: printed across, every column on one page's width.
+  worksheet_set_landscape(page);
+  worksheet_fit_to_pages(page, 1, 0);
   for (std::size_t c = 0; c < widths.size(); ++c)
     worksheet_set_column(page, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
-                         std::min(widths[c], kWidestColumn) + kColumnMargin, nullptr);
+                         std::min(widths[c] * kWidthAllowance, kWidestColumn) + kColumnMargin,
+                         nullptr);
 }
 
 }  // namespace
