@@ -73,6 +73,13 @@ class PreviewPage : public QWidget {
   report::PageSize paper_;
 };
 
+namespace {
+
+// The room a toolbar button leaves either side of its caption, together.
+constexpr int kButtonPadding = 24;
+
+}  // namespace
+
 PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction save,
                              SaveAction save_sheet, QWidget* parent)
     : QDialog(parent, Qt::Window),
@@ -100,6 +107,9 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction
   for (QPushButton* b : {first_, previous_, next_, last_, go_to, settings, print_button,
                          save_button, sheet_button, close}) {
     b->setAutoDefault(false);
+    // As wide as its caption needs: the style's least width for every
+    // button would take the toolbar past a small screen's width.
+    b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + kButtonPadding);
     tools->addWidget(b);
   }
   tools->addStretch();

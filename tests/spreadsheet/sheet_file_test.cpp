@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <zlib.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,16 +38,43 @@ std::string ReadAll(const std::string& utf8_path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// One part of a zip file, as the unzip program gives it.
-std::string Unzipped(const std::string& zip, const std::string& part) {
-  std::string command = "unzip -p '" + zip + "' " + part;
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
+std::uint32_t Le(const std::string& bytes, std::size_t at, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i)
+    value = value << 8 | static_cast<unsigned char>(bytes.at(at + static_cast<std::size_t>(i)));
+  return value;
+}
+
+// One part of a zip file (stored or deflated), found through the central
+// directory; empty when there is no such part.
+std::string Unzipped(const std::string& zip_path, const std::string& part) {
+  const std::string zip = ReadAll(zip_path);
+  const std::size_t end = zip.rfind(std::string("PK\x05\x06", 4));
+  if (end == std::string::npos) return {};
+  std::size_t entry = Le(zip, end + 16, 4);
+  for (std::uint32_t i = 0, n = Le(zip, end + 10, 2); i < n; ++i) {
+    const std::uint32_t method = Le(zip, entry + 10, 2);
+    const std::uint32_t packed = Le(zip, entry + 20, 4), size = Le(zip, entry + 24, 4);
+    const std::uint32_t name_length = Le(zip, entry + 28, 2);
+    const std::uint32_t skip = name_length + Le(zip, entry + 30, 2) + Le(zip, entry + 32, 2);
+    if (zip.compare(entry + 46, name_length, part) == 0) {
+      const std::size_t local = Le(zip, entry + 42, 4);
+      const std::size_t data = local + 30 + Le(zip, local + 26, 2) + Le(zip, local + 28, 2);
+      if (method == 0) return zip.substr(data, packed);
+      std::string out(size, '\0');
+      z_stream stream{};
+      if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return {};
+      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zip.data() + data));
+      stream.avail_in = packed;
+      stream.next_out = reinterpret_cast<Bytef*>(out.data());
+      stream.avail_out = size;
+      const int result = inflate(&stream, Z_FINISH);
+      inflateEnd(&stream);
+      return result == Z_STREAM_END ? out : std::string();
+    }
+    entry += 46 + skip;
   }
-  return out;
+  return {};
 }
 
 // The `index`-th (0-based) element <tag .../> or <tag ...>...</tag> inside
