@@ -7,6 +7,7 @@
 #include "app/field_room.h"
 #include "app/handlers.h"
 #include "app/held_record.h"
+#include "app/list_export.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
 #include "platform/gbk.h"
@@ -88,7 +89,13 @@ void FindCustomer() {
 }
 
 void CustomerListRightClicked() {
-  if (SelectedCustomer() >= 0) ShowPopupMenu("客户弹出菜单");
+  // Without a chosen customer the menu offers the export alone.
+  const bool chosen = SelectedCustomer() >= 0;
+  if (!chosen && ListRows(kCustomerList).Count() == 0) return;
+  SetMenuItemVisible("选择", chosen);
+  SetMenuItemVisible("删除", chosen);
+  SetMenuList(ExportedList::kCustomers);
+  ShowPopupMenu("客户弹出菜单");
 }
 
 // A double click on a customer chooses it, as the pop-up menu's 选择 does.

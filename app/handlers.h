@@ -15,78 +15,85 @@
 
 // X(handler) for every handler, in table order. Append new handlers at the
 // end: a handler's place in this list is its offset in the template.
-#define ORDERDESK_HANDLERS(X)  \
-  /* main window */            \
-  X(StartUp)                   \
-  X(TabClicked)                \
-  X(OpenSettingsWindow)        \
-  X(CopyOrderNumber)           \
-  X(CopyMarketplaceNumber)     \
-  X(ViewGoodsLink)             \
-  X(OpenCancellationWindow)    \
-  X(ChooseCustomer)            \
-  X(DeleteCustomer)            \
-  /* order form */             \
-  X(RemarkChanged)             \
-  X(GoChooseCustomer)          \
-  X(OrderNumberChanged)        \
-  X(CustomerNameChanged)       \
-  X(ContactChanged)            \
-  X(ImportOrderText)           \
-  X(FeeChanged)                \
-  X(UnitPriceChanged)          \
-  X(QuantityChanged)           \
-  X(PaidChanged)               \
-  X(FreightChanged)            \
-  X(NewOrder)                  \
-  X(AddItem)                   \
-  X(ClearItemBoxes)            \
-  X(TestLink)                  \
-  X(SaveReceipt)               \
-  X(PreviewReceipt)            \
-  X(PrintReceipt)              \
-  /* queries */                \
-  X(QueryByName)               \
-  X(QueryByOrderNumber)        \
-  X(QueryByDate)               \
-  X(QueryListRightClicked)     \
-  /* arrival */                \
-  X(FindArrivals)              \
-  X(TickAllArrivals)           \
-  X(InvertArrivalTicks)        \
-  X(ConfirmArrivals)           \
-  /* pickup */                 \
-  X(ConfirmPickup)             \
-  X(FindPickups)               \
-  /* after-sales */            \
-  X(QueryAfterSales)           \
-  X(AfterSalesPickup)          \
-  X(ConfirmAfterSalesArrival)  \
-  X(SubmitAfterSalesNote)      \
-  /* reports */                \
-  X(QueryReport)               \
-  X(ReportOrderNumberChanged)  \
-  X(PreviewReport)             \
-  X(PrintReport)               \
-  /* customers */              \
-  X(FindCustomer)              \
-  X(CustomerListRightClicked)  \
-  X(AddCustomer)               \
-  /* funds */                  \
-  X(QueryFunds)                \
-  /* settings window */        \
-  X(FillSettings)              \
-  X(ApplySettings)             \
-  /* cancellation window */    \
-  X(OpenCancelledGoodsLink)    \
-  X(ConfirmCancellation)       \
-  /* customer list */          \
-  X(CustomerListDoubleClicked) \
-  /* backups */                \
-  X(BackUpNow)                 \
-  X(OpenRestoreWindow)         \
-  X(FillBackupList)            \
-  X(RestoreChosenBackup)       \
+#define ORDERDESK_HANDLERS(X)      \
+  /* main window */                \
+  X(StartUp)                       \
+  X(TabClicked)                    \
+  X(OpenSettingsWindow)            \
+  X(CopyOrderNumber)               \
+  X(CopyMarketplaceNumber)         \
+  X(ViewGoodsLink)                 \
+  X(OpenCancellationWindow)        \
+  X(ChooseCustomer)                \
+  X(DeleteCustomer)                \
+  /* order form */                 \
+  X(RemarkChanged)                 \
+  X(GoChooseCustomer)              \
+  X(OrderNumberChanged)            \
+  X(CustomerNameChanged)           \
+  X(ContactChanged)                \
+  X(ImportOrderText)               \
+  X(FeeChanged)                    \
+  X(UnitPriceChanged)              \
+  X(QuantityChanged)               \
+  X(PaidChanged)                   \
+  X(FreightChanged)                \
+  X(NewOrder)                      \
+  X(AddItem)                       \
+  X(ClearItemBoxes)                \
+  X(TestLink)                      \
+  X(SaveReceipt)                   \
+  X(PreviewReceipt)                \
+  X(PrintReceipt)                  \
+  /* queries */                    \
+  X(QueryByName)                   \
+  X(QueryByOrderNumber)            \
+  X(QueryByDate)                   \
+  X(QueryListRightClicked)         \
+  /* arrival */                    \
+  X(FindArrivals)                  \
+  X(TickAllArrivals)               \
+  X(InvertArrivalTicks)            \
+  X(ConfirmArrivals)               \
+  /* pickup */                     \
+  X(ConfirmPickup)                 \
+  X(FindPickups)                   \
+  /* after-sales */                \
+  X(QueryAfterSales)               \
+  X(AfterSalesPickup)              \
+  X(ConfirmAfterSalesArrival)      \
+  X(SubmitAfterSalesNote)          \
+  /* reports */                    \
+  X(QueryReport)                   \
+  X(ReportOrderNumberChanged)      \
+  X(PreviewReport)                 \
+  X(PrintReport)                   \
+  /* customers */                  \
+  X(FindCustomer)                  \
+  X(CustomerListRightClicked)      \
+  X(AddCustomer)                   \
+  /* funds */                      \
+  X(QueryFunds)                    \
+  /* settings window */            \
+  X(FillSettings)                  \
+  X(ApplySettings)                 \
+  /* cancellation window */        \
+  X(OpenCancelledGoodsLink)        \
+  X(ConfirmCancellation)           \
+  /* customer list */              \
+  X(CustomerListDoubleClicked)     \
+  /* export of the lists */        \
+  X(ExportShownList)               \
+  X(ArrivalListRightClicked)       \
+  X(PickupListRightClicked)        \
+  X(AfterSalesListRightClicked)    \
+  X(DepositListRightClicked)       \
+  X(PickupBalanceListRightClicked) \
+  /* backups */                    \
+  X(BackUpNow)                     \
+  X(OpenRestoreWindow)             \
+  X(FillBackupList)                \
+  X(RestoreChosenBackup)           \
   X(CloseRestoreWindow)
 
 namespace desk {

@@ -110,4 +110,15 @@ void ListRows::SetTicked(int row, bool ticked) {
 
 int ListRows::Selected() const { return list_ == nullptr ? -1 : list_->selected_row(); }
 
+int ListRows::ColumnCount() const { return list_ == nullptr ? 0 : list_->column_count(); }
+
+runtime::Text ListRows::ColumnTitle(int column) const {
+  if (list_ == nullptr || column < 0 || column >= list_->column_count()) return {};
+  return list_->settings().columns[static_cast<std::size_t>(column)].title;
+}
+
+bool ListRows::KeptAtEnd(int row) const {
+  return list_ != nullptr && row >= 0 && row < list_->row_count() && list_->row(row).kept_at_end;
+}
+
 }  // namespace desk

@@ -47,6 +47,12 @@ class ListRows {
   void SetTicked(int row, bool ticked);
   // The selected row, or -1.
   int Selected() const;
+  int ColumnCount() const;
+  // The column's header text.
+  runtime::Text ColumnTitle(int column) const;
+  // Whether the row stays below the others when the list is sorted (a
+  // totals row).
+  bool KeptAtEnd(int row) const;
 
  private:
   forms::ListView* list_;

@@ -5,6 +5,7 @@
 #include "app/desk_units.h"
 #include "app/handlers.h"
 #include "app/ledger_fields.h"
+#include "app/list_export.h"
 #include "app/list_units.h"
 #include "app/record_lists.h"
 #include "app/web_link.h"
@@ -112,10 +113,14 @@ void QueryByDate() { QueryByDateNow(); }
 
 void QueryListRightClicked() {
   // No selection, the blank row and the totals row all have an empty
-  // order-number cell.
-  if (SelectedCell(kOrderNumberColumn).empty()) return;
+  // order-number cell: the menu then offers the export alone.
+  const bool order = !SelectedCell(kOrderNumberColumn).empty();
+  if (!order && ListRows(kQueryList).Count() == 0) return;
+  for (std::string_view item : {"复制订单号", "复制淘宝号", "查看商品链接"})
+    SetMenuItemVisible(item, order);
   // A cancelled order cannot be cancelled again.
-  SetMenuItemVisible("删除订单", SelectedCell(kStatusColumn) != "悔单"_gbk);
+  SetMenuItemVisible("删除订单", order && SelectedCell(kStatusColumn) != "悔单"_gbk);
+  SetMenuList(ExportedList::kQuery);
   ShowPopupMenu("右击弹出的菜单");
 }
 

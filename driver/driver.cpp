@@ -1,8 +1,12 @@
 #include "driver/driver.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "driver/script_text.h"
+#include "platform/file_names.h"
 #include "platform/gbk.h"
 #include "runtime/command_table.h"
 #include "runtime/date_time.h"
@@ -75,6 +79,9 @@ Driver::Driver(std::ostream& out)
   dialogs_.SetOpenObserver(
       [this](const std::string& address) { Print("OPEN " + Quoted(address)); });
   dialogs_.SetStatusObserver([this](const std::string& text) { Print("STATUS " + Quoted(text)); });
+  dialogs_.SetExportObserver([this](const std::string& path, int rows) {
+    Print("EXPORT " + Quoted(path) + " rows=" + std::to_string(rows));
+  });
   AddBuiltInVerbs();
 }
 
@@ -170,6 +177,27 @@ void Driver::AddBuiltInVerbs() {
   AddVerb("clipboard", [this](std::string_view rest) { clipboard_.Put(ScriptTextToGbk(rest)); });
   AddVerb("dump-status",
           [this](std::string_view) { Print("status " + Quoted(dialogs_.status())); });
+  // dump-file PATH: prints a text file the program wrote (an exported .csv),
+  // as `file "PATH" bytes=N bom=0|1` and then each of its CR LF lines.
+  AddVerb("dump-file", [this](std::string_view rest) {
+    const std::string gbk_path = ScriptTextToGbk(rest);
+    const std::string utf8 = platform::NativePath(gbk_path);
+    std::ifstream in(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())),
+                     std::ios::binary);
+    if (!in) return Print("file " + Quoted(gbk_path) + " missing");
+    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bool bom = content.starts_with("\xEF\xBB\xBF");
+    Print("file " + Quoted(gbk_path) + " bytes=" + std::to_string(content.size()) +
+          " bom=" + (bom ? "1" : "0"));
+    std::string_view text(content);
+    if (bom) text.remove_prefix(3);
+    while (!text.empty()) {
+      const std::size_t end = text.find("\r\n");
+      Print(Quoted(platform::Utf8ToGbk(text.substr(0, end))));
+      if (end == std::string_view::npos) break;
+      text.remove_prefix(end + 2);
+    }
+  });
   AddVerb("dump-clipboard", [this](std::string_view) {
     auto text = platform::Current().clipboard->GetText();
     Print("clipboard " + Quoted(text.value_or("")));

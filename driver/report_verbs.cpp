@@ -57,7 +57,7 @@ void AddReportVerbs(Driver& driver) {
   });
 
   // preview-click GRID CAPTION: the user clicks a button of the open print
-  // preview of GRID: 保存为PDF or 打印....
+  // preview of GRID: 保存为PDF, 保存为Excel or 打印....
   driver.AddVerb("preview-click", [&driver](std::string_view rest) {
     const std::size_t space = rest.find(' ');
     const std::string name(rest.substr(0, space));
@@ -67,12 +67,16 @@ void AddReportVerbs(Driver& driver) {
     if (!unit) throw ScriptError{"unknown unit " + name};
     report::Table* table = TableOf(*unit);
     if (table == nullptr) throw ScriptError{name + " holds no table"};
-    if (caption != "保存为PDF" && caption != "打印...")
+    if (caption != "保存为PDF" && caption != "保存为Excel" && caption != "打印...")
       throw ScriptError{"the preview has no button " + caption};
     report::HeadlessPrintService& service = report::DefaultPrintService();
     if (!service.PreviewOpen(*unit)) return driver.PrintIgnored();
     if (caption == "保存为PDF") {
       report::SaveAsPdf(service, *unit, *table, report::ProposedPdfPath(service, *unit, {}));
+      return;
+    }
+    if (caption == "保存为Excel") {
+      report::SaveAsSheet(service, *unit, *table, report::ProposedSheetPath(service, *unit, {}));
       return;
     }
     const report::Text failure =

@@ -73,9 +73,20 @@ class PreviewPage : public QWidget {
   report::PageSize paper_;
 };
 
+namespace {
+
+// The room a toolbar button leaves either side of its caption, together.
+constexpr int kButtonPadding = 24;
+
+}  // namespace
+
 PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction save,
-                             QWidget* parent)
-    : QDialog(parent, Qt::Window), table_(table), print_(std::move(print)), save_(std::move(save)) {
+                             SaveAction save_sheet, QWidget* parent)
+    : QDialog(parent, Qt::Window),
+      table_(table),
+      print_(std::move(print)),
+      save_(std::move(save)),
+      save_sheet_(std::move(save_sheet)) {
   setWindowTitle(QStringLiteral("打印预览"));
   setAttribute(Qt::WA_DeleteOnClose);
 
@@ -90,10 +101,15 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction
   auto* print_button = new QPushButton(QStringLiteral("打印..."), this);
   auto* save_button = new QPushButton(QStringLiteral("保存为PDF"), this);
   save_button->setObjectName(QStringLiteral("保存为PDF"));
+  auto* sheet_button = new QPushButton(QStringLiteral("保存为Excel"), this);
+  sheet_button->setObjectName(QStringLiteral("保存为Excel"));
   auto* close = new QPushButton(QStringLiteral("关闭"), this);
-  for (QPushButton* b :
-       {first_, previous_, next_, last_, go_to, settings, print_button, save_button, close}) {
+  for (QPushButton* b : {first_, previous_, next_, last_, go_to, settings, print_button,
+                         save_button, sheet_button, close}) {
     b->setAutoDefault(false);
+    // As wide as its caption needs: the style's least width for every
+    // button would take the toolbar past a small screen's width.
+    b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + kButtonPadding);
     tools->addWidget(b);
   }
   tools->addStretch();
@@ -117,6 +133,9 @@ PreviewWindow::PreviewWindow(report::Table& table, PrintAction print, SaveAction
   });
   connect(save_button, &QPushButton::clicked, this, [this] {
     if (save_) save_();
+  });
+  connect(sheet_button, &QPushButton::clicked, this, [this] {
+    if (save_sheet_) save_sheet_();
   });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   Refresh();

@@ -24,13 +24,14 @@ class PreviewWindow : public QDialog {
   // "" or the failure text.
   using PrintAction = std::function<report::Text()>;
 
-  // Saves the table as a PDF file, asking for its name (保存为PDF).
+  // Saves the table as a PDF file (保存为PDF) or as a spreadsheet
+  // (保存为Excel), asking for its name.
   using SaveAction = std::function<void()>;
 
   // Shows `table`, which must outlive the window (the window belongs to the
   // window that shows the table). It opens within the screen, centred over
   // `parent`.
-  PreviewWindow(report::Table& table, PrintAction print, SaveAction save,
+  PreviewWindow(report::Table& table, PrintAction print, SaveAction save, SaveAction save_sheet,
                 QWidget* parent = nullptr);
   ~PreviewWindow() override;
 
@@ -64,6 +65,7 @@ class PreviewWindow : public QDialog {
   report::Table& table_;
   PrintAction print_;
   SaveAction save_;
+  SaveAction save_sheet_;
   report::PageSize paper_;
   report::Pagination pagination_;
   int current_ = 0;

@@ -46,6 +46,13 @@ void QtPrintService::Preview(const runtime::Value& grid, report::Table& table) {
             *this, grid, table,
             report::ProposedPdfPath(*this, grid, platform::Utf8ToGbk(documents.toStdString())));
       },
+      [this, grid, &table] {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        report::SaveAsSheet(
+            *this, grid, table,
+            report::ProposedSheetPath(*this, grid, platform::Utf8ToGbk(documents.toStdString())));
+      },
       QApplication::activeWindow());
   previews_[KeyOf(grid)] = window;
   window->show();

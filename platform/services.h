@@ -92,6 +92,13 @@ class UserDialogs {
     (void)text;
     return nullptr;
   }
+  // Tells that a table of `rows` data rows was written to the file
+  // `gbk_path` (an export), after it was written. The desktop shows this in
+  // the status line already; the headless dialogs record it.
+  virtual void TableExported(std::string_view gbk_path, int rows) {
+    (void)gbk_path;
+    (void)rows;
+  }
   // The mouse pointer's screen position.
   virtual int CursorX() = 0;
   virtual int CursorY() = 0;

@@ -3,6 +3,7 @@
 #include "platform/gbk.h"
 #include "platform/services.h"
 #include "report/printing.h"
+#include "report/table_sheet.h"
 
 namespace report {
 namespace {
@@ -63,12 +64,46 @@ Text PrintService::DocumentName(const runtime::Value& grid) const {
   return it != document_names_.end() ? it->second : Text{};
 }
 
-Text ProposedPdfPath(const PrintService& service, const runtime::Value& grid, const Text& folder) {
+namespace {
+
+Text DocumentNameOrDefault(const PrintService& service, const runtime::Value& grid) {
   Text name = service.DocumentName(grid);
-  if (name.empty()) name = print_text::DefaultJobName();
+  return name.empty() ? print_text::DefaultJobName() : name;
+}
+
+Text ProposedPath(const PrintService& service, const runtime::Value& grid, const Text& folder,
+                  std::string_view end) {
   Text path = folder;
   if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  return path + name + ".pdf";
+  return path + DocumentNameOrDefault(service, grid) + std::string(end);
+}
+
+}  // namespace
+
+Text ProposedPdfPath(const PrintService& service, const runtime::Value& grid, const Text& folder) {
+  return ProposedPath(service, grid, folder, ".pdf");
+}
+
+Text ProposedSheetPath(const PrintService& service, const runtime::Value& grid,
+                       const Text& folder) {
+  return ProposedPath(service, grid, folder, spreadsheet::CanWriteXlsx() ? ".xlsx" : ".csv");
+}
+
+std::optional<Text> SaveAsSheet(const PrintService& service, const runtime::Value& grid,
+                                const Table& table, const Text& proposed_path) {
+  platform::UserDialogs& dialogs = *platform::Current().dialogs;
+  std::optional<std::string> chosen =
+      dialogs.AskSaveFileName("保存为Excel"_gbk, proposed_path, spreadsheet::SaveFilter());
+  if (!chosen || chosen->empty()) return std::nullopt;
+  const Text path = spreadsheet::WithSheetEnd(*chosen);
+  const spreadsheet::Sheet sheet = SheetOfTable(table, DocumentNameOrDefault(service, grid));
+  if (const std::string failure = spreadsheet::WriteSheet(sheet, path); !failure.empty()) {
+    dialogs.ShowMessageBox(failure, "保存失败"_gbk, 0x10);
+    return std::nullopt;
+  }
+  dialogs.TableExported(path, static_cast<int>(sheet.rows.size()));
+  dialogs.ShowStatus("已保存为Excel："_gbk + path);
+  return path;
 }
 
 std::optional<Text> SaveAsPdf(PrintService& service, const runtime::Value& grid, Table& table,

@@ -62,6 +62,18 @@ class PrintService {
 std::optional<Text> SaveAsPdf(PrintService& service, const runtime::Value& grid, Table& table,
                               const Text& proposed_path);
 
+// The preview's 保存为Excel: asks for a file name, proposing
+// `proposed_path` (GBK), and writes the table's texts there as a workbook
+// (SheetOfTable; a .csv where the name ends so or no workbook is written),
+// telling the user what came of it: a failure in a message box. Returns the
+// file written, or nullopt when the user cancelled or it failed.
+std::optional<Text> SaveAsSheet(const PrintService& service, const runtime::Value& grid,
+                                const Table& table, const Text& proposed_path);
+
+// The name proposed for SaveAsSheet: as ProposedPdfPath, ending as the
+// sheets are written (".xlsx", or ".csv" where no workbook is written).
+Text ProposedSheetPath(const PrintService& service, const runtime::Value& grid, const Text& folder);
+
 // The file name proposed for the table of `grid`: its document name (or
 // the default job name) with ".pdf", in `folder` (GBK, may be empty).
 Text ProposedPdfPath(const PrintService& service, const runtime::Value& grid, const Text& folder);

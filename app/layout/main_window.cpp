@@ -1,5 +1,5 @@
 // The main window: one tab "选择夹1" whose eight pages hold every working
-// screen of the shop, and the menus (a menu-bar menu and two pop-up menus).
+// screen of the shop, and the menus (a menu-bar menu and three pop-up menus).
 #include "app/handlers.h"
 #include "app/layout/windows.h"
 
@@ -169,7 +169,8 @@ Page ArrivalPage() {
                         {"客户姓名", 80},
                         {"联系电话", 120},
                         {"商品流通", 210}})
-                  .CheckBoxes(),
+                  .CheckBoxes()
+                  .OnRightClicked(&ArrivalListRightClicked),
               Button("全选", "全选", {16, 508, 40, 32}).Disabled().OnClicked(&TickAllArrivals),
               Button("反选", "反选", {64, 508, 40, 32}).Disabled().OnClicked(&InvertArrivalTicks),
               Button("批量确认到货", "批量确认到货", {632, 508, 96, 32})
@@ -195,7 +196,8 @@ Page PickupPage() {
                     {"客户姓名", 80},
                     {"联系电话", 120},
                     {"商品流通", 210}})
-              .CheckBoxes(),
+              .CheckBoxes()
+              .OnRightClicked(&PickupListRightClicked),
           Label("标签28", "勾选上方列表的内容后，下面的操作才有效。", {16, 432, 248, 24}),
           GroupBox(
               "分组框1", "", {16, 464, 720, 56},
@@ -230,7 +232,8 @@ Page AfterSalesPage() {
                         {"售后寄出", 215},
                         {"售后情况", 150},
                         {"售后到货", 215}})
-                  .CheckBoxes(),
+                  .CheckBoxes()
+                  .OnRightClicked(&AfterSalesListRightClicked),
               Label("标签26", "勾选上方列表的内容后，下面的操作才有效。", {23, 367, 248, 24}),
               GroupBox("分组框3", "售后情况说明", {17, 404, 218, 128},
                        {
@@ -357,7 +360,8 @@ Page FundPage() {
                                      {"商品流通", 210},
                                      {"到货时间", 215},
                                      {"提货时间", 215},
-                                     {"提货人", 80}}),
+                                     {"提货人", 80}})
+                               .OnRightClicked(&DepositListRightClicked),
                            EditBox("订金统计", {16, 188, 368, 24})
                                .TextColour(kGreen)
                                .InputMode(input::kReadOnly),
@@ -381,7 +385,8 @@ Page FundPage() {
                                      {"商品流通", 210},
                                      {"到货时间", 215},
                                      {"提货时间", 215},
-                                     {"提货人", 80}}),
+                                     {"提货人", 80}})
+                               .OnRightClicked(&PickupBalanceListRightClicked),
                            EditBox("余款统计", {16, 189, 368, 24})
                                .TextColour(kGreen)
                                .InputMode(input::kReadOnly),
@@ -413,8 +418,12 @@ Window MainWindow() {
       PopupMenu("右击弹出的菜单", {{"复制订单号", &CopyOrderNumber},
                                    {"复制淘宝号", &CopyMarketplaceNumber},
                                    {"查看商品链接", &ViewGoodsLink},
-                                   {"删除订单", &OpenCancellationWindow}}),
-      PopupMenu("客户弹出菜单", {{"选择", &ChooseCustomer}, {"删除", &DeleteCustomer}}),
+                                   {"删除订单", &OpenCancellationWindow},
+                                   {"导出到Excel", &ExportShownList}}),
+      PopupMenu("客户弹出菜单", {{"选择", &ChooseCustomer},
+                                 {"删除", &DeleteCustomer},
+                                 {"导出到Excel", &ExportShownList}}),
+      PopupMenu("列表弹出菜单", {{"导出到Excel", &ExportShownList}}),
   };
   // Tab follows how a person fills each page; a page's units are visited
   // only while it is shown.

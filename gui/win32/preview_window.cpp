@@ -58,6 +58,7 @@ PreviewWindow::PreviewWindow(PrintService& service, const runtime::Value& grid,
                             {kSettings, L"打印设置...", 90},
                             {kPrint, L"打印...", 70},
                             {kSavePdf, L"保存为PDF", 86},
+                            {kSaveSheet, L"保存为Excel", 96},
                             {kPrintToFile, L"打印到文件...", 104},
                             {kClose, L"关闭", 56}};
   int x = 6;
@@ -341,6 +342,10 @@ void PreviewWindow::OnCommand(int id) {
     case kSavePdf:
       report::SaveAsPdf(service_, grid_, table_,
                         report::ProposedPdfPath(service_, grid_, DocumentsFolder()));
+      break;
+    case kSaveSheet:
+      report::SaveAsSheet(service_, grid_, table_,
+                          report::ProposedSheetPath(service_, grid_, DocumentsFolder()));
       break;
     case kPrintToFile:
       if (auto failure = service_.PrintToFile(grid_, table_)) ShowFailure(*failure);

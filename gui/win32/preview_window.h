@@ -69,6 +69,7 @@ class PreviewWindow : public PrintWindow {
     kSettings,
     kPrint,
     kSavePdf,
+    kSaveSheet,
     kPrintToFile,
     kClose,
     kStatus,

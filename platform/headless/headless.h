@@ -90,6 +90,8 @@ class ScriptedDialogs : public UserDialogs {
   void SetOpenObserver(TextObserver observer) { open_observer_ = std::move(observer); }
   void SetStatusObserver(TextObserver observer) { status_observer_ = std::move(observer); }
   void SetPromptObserver(PromptObserver observer) { prompt_observer_ = std::move(observer); }
+  using ExportObserver = std::function<void(const std::string& path, int rows)>;
+  void SetExportObserver(ExportObserver observer) { export_observer_ = std::move(observer); }
   void SetCursor(int x, int y) { cursor_x_ = x, cursor_y_ = y; }
 
   const std::vector<ShownBox>& shown() const { return shown_; }
@@ -109,6 +111,9 @@ class ScriptedDialogs : public UserDialogs {
   // Always succeeds: the address is kept and passed to the observer.
   bool OpenWebPage(std::string_view address) override;
   void ShowStatus(std::string_view gbk) override;
+  void TableExported(std::string_view gbk_path, int rows) override {
+    if (export_observer_) export_observer_(std::string(gbk_path), rows);
+  }
   int CursorX() override { return cursor_x_; }
   int CursorY() override { return cursor_y_; }
 
@@ -123,6 +128,7 @@ class ScriptedDialogs : public UserDialogs {
   PromptObserver prompt_observer_;
   std::deque<std::optional<std::string>> file_names_;
   FileObserver file_observer_;
+  ExportObserver export_observer_;
   int cursor_x_ = 0, cursor_y_ = 0;
 };
 

@@ -263,10 +263,13 @@ TEST(OrderDeskWindows, TabPagesListsAndMenus) {
   for (const TableEntry& entry : main.entries)
     if (const auto* item = std::get_if<MenuItemRecord>(&entry))
       menu.emplace_back(platform::GbkToUtf8(item->caption), item->level == 0 ? item->flags : 99);
-  ASSERT_EQ(menu.size(), 12u);
+  ASSERT_EQ(menu.size(), 16u);
   EXPECT_EQ(menu[0], (std::pair<std::string, std::uint32_t>{"系统设置", 0}));
   EXPECT_EQ(menu[4], (std::pair<std::string, std::uint32_t>{"右击弹出的菜单", menu_flag::kHidden}));
-  EXPECT_EQ(menu[9], (std::pair<std::string, std::uint32_t>{"客户弹出菜单", menu_flag::kHidden}));
+  EXPECT_EQ(menu[9].first, "导出到Excel");
+  EXPECT_EQ(menu[10], (std::pair<std::string, std::uint32_t>{"客户弹出菜单", menu_flag::kHidden}));
+  EXPECT_EQ(menu[14], (std::pair<std::string, std::uint32_t>{"列表弹出菜单", menu_flag::kHidden}));
+  EXPECT_EQ(menu[15].first, "导出到Excel");
   auto combo = DecodeComboBox(Find(main, "质保")->settings);
   EXPECT_EQ(combo->items.size(), 9u);
   EXPECT_EQ(combo->text, "无"_gbk);

@@ -208,8 +208,8 @@ TEST_F(QtOrderLife, AnOrderLivesItsWholeLifeAndAnotherIsCancelled) {
   desk_.RightClickRow("查询超级列表框1", 0);
   QCoreApplication::processEvents();
   ASSERT_EQ(answers_.menus().size(), 1u);
-  EXPECT_EQ(answers_.menus()[0],
-            QStringList({Q("复制订单号"), Q("复制淘宝号"), Q("查看商品链接"), Q("删除订单")}));
+  EXPECT_EQ(answers_.menus()[0], QStringList({Q("复制订单号"), Q("复制淘宝号"), Q("查看商品链接"),
+                                              Q("删除订单"), Q("导出到Excel")}));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "L002");
 
   answers_.ChooseFromMenu("删除订单");
@@ -235,7 +235,7 @@ TEST_F(QtOrderLife, AnOrderLivesItsWholeLifeAndAnotherIsCancelled) {
   QCoreApplication::processEvents();
   ASSERT_EQ(answers_.menus().size(), 3u);
   EXPECT_EQ(answers_.menus()[2],
-            QStringList({Q("复制订单号"), Q("复制淘宝号"), Q("查看商品链接")}));
+            QStringList({Q("复制订单号"), Q("复制淘宝号"), Q("查看商品链接"), Q("导出到Excel")}));
 
   // The date query over the first of December: both orders and the totals.
   PickDate("开始日期框", 2026, 12, 1);
