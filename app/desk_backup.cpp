@@ -488,6 +488,17 @@ class BackupMaker {
       const std::string folder = Join(destination, names[i]);
       if (platform::RemoveFolderTree(Gbk(folder))) outcome_.removed.push_back(folder);
     }
+    // What a backup killed part-way left (a power cut, the desk ended) is
+    // removed once its day is over: no backup of this day can still be
+    // making it.
+    const std::string suffix = kPartialSuffix;
+    for (const std::string& gbk_name : platform::SubfolderNames(Gbk(destination))) {
+      const std::string name = Utf8(gbk_name);
+      const std::size_t at = name.find(suffix);
+      if (at != 15 || !ParseStamp(name.substr(0, 15))) continue;
+      if (name.compare(0, 8, Stamp(request_.when), 0, 8) == 0) continue;
+      platform::RemoveFolderTree(Gbk(Join(destination, name)));
+    }
   }
 
   const BackupRequest& request_;

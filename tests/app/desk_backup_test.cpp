@@ -154,6 +154,8 @@ TEST(Backup, KeepsTheNewestItMadeAndLeavesNothingWhenItFails) {
   const std::string backups = desk::DefaultBackupFolder(Dir(dir));
   std::filesystem::create_directories(Utf8Path(backups + "/replaced-20261101-000000"));
   std::filesystem::create_directories(Utf8Path(backups + "/照片"));
+  // Left by a backup killed part-way on an earlier day.
+  std::filesystem::create_directories(Utf8Path(backups + "/20261130-230000.未完成/x"));
   for (int day = 1; day <= 3; ++day) ASSERT_TRUE(BackUp(Dir(dir), Day(day), 2).ok);
   // The progress goes up to the whole of what is copied.
   std::uint64_t last_done = 0, whole = 0;
@@ -175,6 +177,7 @@ TEST(Backup, KeepsTheNewestItMadeAndLeavesNothingWhenItFails) {
   EXPECT_EQ(kept[1].name, "20261203-090000");
   EXPECT_TRUE(std::filesystem::exists(Utf8Path(backups + "/replaced-20261101-000000")));
   EXPECT_TRUE(std::filesystem::exists(Utf8Path(backups + "/照片")));
+  EXPECT_FALSE(std::filesystem::exists(Utf8Path(backups + "/20261130-230000.未完成")));
 
   std::filesystem::remove(Utf8Path(dir.File("客户库.ldg")));
   const desk::BackupOutcome failed = BackUp(Dir(dir), Day(5), 2);
