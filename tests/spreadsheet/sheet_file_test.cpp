@@ -29,7 +29,7 @@ Sheet OrdersSheet() {
                         Cell::DateTime("2026年12月9日14时30分5秒"_gbk, {2026, 12, 9, 14, 30, 5}),
                         Cell::Text("说\"好\",\r\n明天"_gbk)});
   sheet.rows.push_back(
-      {Cell::Text("=1+2"), Cell::Number("-5", -5), Cell::Text("——"_gbk), Cell::Text("")});
+      {Cell::Text("=1+2"), Cell::Number("-5", -5), Cell::Text("——"_gbk), Cell::Text("@SUM(A1)")});
   return sheet;
 }
 
