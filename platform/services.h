@@ -71,9 +71,10 @@ class UserDialogs {
   virtual std::optional<std::string> AskPassword(std::string_view prompt,
                                                  std::string_view caption) = 0;
   // Asks for the name of a file to save to, proposing `proposed_path`;
-  // `filter` names the kinds of file offered, as "PDF 文件 (*.pdf)". The
-  // user is asked before an existing file is replaced. Returns the chosen
-  // path, or nullopt when the user cancels.
+  // `filter` names the kinds of file offered, as "PDF 文件 (*.pdf)", several
+  // separated by ";;". A name the user types without an end gets the end of
+  // the kind chosen in the dialog. The user is asked before an existing file
+  // is replaced. Returns the chosen path, or nullopt when the user cancels.
   virtual std::optional<std::string> AskSaveFileName(std::string_view caption,
                                                      std::string_view proposed_path,
                                                      std::string_view filter) = 0;

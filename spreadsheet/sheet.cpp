@@ -41,7 +41,7 @@ void AppendCsvRecord(const std::vector<std::string>& gbk_fields, std::string& ou
 // file (a customer's remark "=HYPERLINK(...)") is kept a text.
 std::string CsvText(const Cell& cell) {
   if (cell.kind == CellKind::kText && !cell.text.empty() &&
-      std::string_view("=+-@").find(cell.text[0]) != std::string_view::npos)
+      std::string_view("=+-@\t\r").find(cell.text[0]) != std::string_view::npos)
     return "'" + cell.text;
   return cell.text;
 }

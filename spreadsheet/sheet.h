@@ -62,8 +62,9 @@ FileKind KindOf(std::string_view gbk_path);
 // The .csv form: a UTF-8 byte-order mark (spreadsheet programs then read the
 // Chinese correctly), the header and every row as records of RFC 4180
 // (fields with a comma, a quote or a line break in quotes, quotes doubled),
-// each ended by CR LF. A text cell starting with '=', '+', '-' or '@' gets
-// a leading apostrophe so that no spreadsheet runs it as a formula.
+// each ended by CR LF. A text cell starting with '=', '+', '-', '@', a tab
+// or a carriage return gets a leading apostrophe so that no spreadsheet
+// runs it as a formula.
 std::string CsvBytes(const Sheet& sheet);
 
 // The .xlsx form: numbers as numbers, date-times as dates shown

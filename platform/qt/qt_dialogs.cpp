@@ -4,12 +4,14 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpacerItem>
 #include <QStatusBar>
 #include <QUrl>
@@ -154,9 +156,14 @@ std::optional<std::string> QtDialogs::AskPassword(std::string_view prompt,
 std::optional<std::string> QtDialogs::AskSaveFileName(std::string_view caption,
                                                       std::string_view proposed_path,
                                                       std::string_view filter) {
-  const QString chosen = QFileDialog::getSaveFileName(OwnerWindow(), ToQString(caption),
-                                                      ToQString(proposed_path), ToQString(filter));
+  QString kind;
+  QString chosen = QFileDialog::getSaveFileName(OwnerWindow(), ToQString(caption),
+                                                ToQString(proposed_path), ToQString(filter), &kind);
   if (chosen.isEmpty()) return std::nullopt;
+  // A name typed without an end takes the end of the kind chosen, "(*.csv)".
+  const QRegularExpressionMatch end =
+      QRegularExpression(QStringLiteral("\\(\\*(\\.\\w+)")).match(kind);
+  if (end.hasMatch() && QFileInfo(chosen).suffix().isEmpty()) chosen += end.captured(1);
   return FromQString(chosen);
 }
 

@@ -29,7 +29,7 @@ Sheet OrdersSheet() {
                         Cell::DateTime("2026年12月9日14时30分5秒"_gbk, {2026, 12, 9, 14, 30, 5}),
                         Cell::Text("说\"好\",\r\n明天"_gbk)});
   sheet.rows.push_back(
-      {Cell::Text("=1+2"), Cell::Number("-5", -5), Cell::Text("——"_gbk), Cell::Text("")});
+      {Cell::Text("=1+2"), Cell::Number("-5", -5), Cell::Text("——"_gbk), Cell::Text("@SUM(A1)")});
   return sheet;
 }
 
@@ -117,7 +117,7 @@ TEST(CsvBytes, StartsWithAByteOrderMarkQuotesAsRfc4180AndKeepsFormulasTexts) {
             "\xEF\xBB\xBF"
             "客户姓名,商品总价,下单时间,备注\r\n"
             "张三,12.5,2026年12月9日14时30分5秒,\"说\"\"好\"\",\r\n明天\"\r\n"
-            "'=1+2,-5,——,\r\n");
+            "'=1+2,-5,——,'@SUM(A1)\r\n");
 }
 
 TEST(WriteSheet, NamesEndAsTheyAreWritten) {
