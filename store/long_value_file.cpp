@@ -225,7 +225,6 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
   std::vector<LongValueBlock> old_contents;
   ErrorNumber result = OldChain(old_reference, old_chain, old_contents);
   if (result != error::kOk) return result;
-  const std::size_t reused = std::min(pieces, old_chain.size());
 
   // The header is needed, and held, only when blocks are taken or released.
   LongValueHeader header;
@@ -237,7 +236,7 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
     }
     return outcome;
   };
-  if (pieces != old_chain.size()) {
+  if (pieces != 0 || !old_chain.empty()) {
     result = LockByte(0);
     if (result != error::kOk) return result;
     header_held = true;
@@ -245,15 +244,16 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
     if (result != error::kOk) return finish(result);
   }
 
-  // Choose the blocks of the new chain.
-  std::vector<std::int32_t> chain(old_chain.begin(),
-                                  old_chain.begin() + static_cast<std::ptrdiff_t>(reused));
-  std::vector<std::int32_t> taken, appended;
+  // The new value goes to blocks of its own, never to the old chain's: a
+  // process killed before the reference is switched leaves the old value
+  // whole, and one killed after leaves the new one whole.
+  std::vector<std::int32_t> chain, taken, appended;
   LongValueHeader updated = header;
   while (chain.size() < pieces && updated.free_count > 0) {
     std::int32_t candidate = updated.free_head;
     LongValueBlock block;
-    bool usable = candidate >= 1 && candidate < updated.block_count && !Contains(chain, candidate);
+    bool usable = candidate >= 1 && candidate < updated.block_count &&
+                  !Contains(chain, candidate) && !Contains(old_chain, candidate);
     if (usable) {
       result = LoadBlock(candidate, block);
       if (result != error::kOk) return finish(result);
@@ -295,8 +295,9 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
 
   // New blocks first (beyond the counted end, nobody sees them), then the
   // header that counts them and drops the taken blocks from the free list,
-  // then the taken blocks, then the reused ones in chain order: the last
-  // reused block is the single write that links the new chain in.
+  // then the taken blocks. Until the commit nothing refers to the new
+  // chain; a process killed before it leaves blocks that belong to nothing,
+  // which the next read-write open gives back to the free list.
   for (std::int32_t number : appended) {
     result = SaveBlock(number, content(position(number)));
     if (result != error::kOk) return finish(result);
@@ -310,19 +311,13 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
     result = SaveBlock(number, content(position(number)));
     if (result != error::kOk) return finish(result);
   }
-  for (std::size_t i = 0; i < reused; ++i) {
-    result = SaveBlock(chain[i], content(i));
-    if (result != error::kOk) return finish(result);
-  }
   result = commit(pieces == 0 ? 0 : chain[0]);
   if (result != error::kOk) return finish(result);
-  if (old_chain.size() <= pieces) return finish(error::kOk);
+  if (old_chain.empty()) return finish(error::kOk);
 
-  // Release what is left of the old chain to the head of the free list:
-  // the blocks are emptied while nothing points at them, then the header
-  // links them in.
-  std::vector<std::int32_t> released(old_chain.begin() + static_cast<std::ptrdiff_t>(pieces),
-                                     old_chain.end());
+  // Release the old chain to the head of the free list: the blocks are
+  // emptied while nothing points at them, then the header links them in.
+  const std::vector<std::int32_t>& released = old_chain;
   // A damaged free list that leads into the released blocks would become a
   // loop once they are linked in front of it: it is given up instead.
   if (Contains(released, header.free_head) || header.free_head < 0 ||
