@@ -414,6 +414,65 @@ ErrorNumber LongValueFile::TrimEnd(LongValueHeader& header) {
   return cut == platform::FileError::kNone ? error::kOk : LongFileError(cut);
 }
 
+ErrorNumber LongValueFile::Reclaim(const References& references) {
+  LongValueHeader header;
+  ErrorNumber result = ReadHeader(header);
+  if (result != error::kOk) return result;
+  if (header.free_count >= header.block_count - 1) return error::kOk;
+  std::vector<std::int32_t> heads;
+  result = references(heads);
+  if (result != error::kOk) return result;
+  // A block counts as held when anything leads to it, however damaged the
+  // chain: only a block that nothing can reach is taken back.
+  std::vector<bool> held(static_cast<std::size_t>(header.block_count), false);
+  auto in_file = [&](std::int32_t number) { return number >= 1 && number < header.block_count; };
+  auto walk = [&](std::int32_t current, std::int32_t limit) {
+    for (std::int32_t steps = 0;
+         in_file(current) && !held[static_cast<std::size_t>(current)] && steps < limit; ++steps) {
+      held[static_cast<std::size_t>(current)] = true;
+      LongValueBlock block;
+      ErrorNumber read = ReadBlock(current, block);
+      if (read != error::kOk) return read;
+      current = block.next;
+    }
+    return error::kOk;
+  };
+  for (std::int32_t head : heads) {
+    result = walk(head, header.block_count);
+    if (result != error::kOk) return result;
+  }
+  result = walk(header.free_head, header.free_count);
+  if (result != error::kOk) return result;
+  std::vector<std::int32_t> unheld;
+  for (std::int32_t number = 1; number < header.block_count; ++number)
+    if (!held[static_cast<std::size_t>(number)]) unheld.push_back(number);
+  if (unheld.empty()) return error::kOk;
+
+  // Nothing refers to these blocks, so they are emptied and linked in front
+  // of the free list before the header's single write takes them in.
+  const std::int32_t old_head = header.free_head;
+  for (std::size_t j = 0; j < unheld.size(); ++j) {
+    LongValueBlock block;
+    block.prev = j == 0 ? 0 : unheld[j - 1];
+    block.next = j + 1 < unheld.size() ? unheld[j + 1] : old_head;
+    result = SaveBlock(unheld[j], block);
+    if (result != error::kOk) return result;
+  }
+  if (in_file(old_head)) {
+    LongValueBlock head;
+    result = LoadBlock(old_head, head);
+    if (result != error::kOk) return result;
+    head.prev = unheld.back();
+    result = SaveBlock(old_head, head);
+    if (result != error::kOk) return result;
+  }
+  header.free_head = unheld.front();
+  header.free_count += static_cast<std::int32_t>(unheld.size());
+  result = WriteHeader(header);
+  if (result != error::kOk) return result;
+  return unheld.back() == header.block_count - 1 ? TrimEnd(header) : error::kOk;
+}
+
 ErrorNumber LongValueFile::RepairFreeList() {
   LongValueHeader header;
   ErrorNumber result = ReadHeader(header);

@@ -66,6 +66,15 @@ class LongValueFile {
   // part.
   ErrorNumber Settle();
 
+  // For a file opened for writing, after Settle and while no other process
+  // can store: gives every block that neither a chain of `references` (as
+  // far as it leads) nor the free list holds back to the free list, and
+  // trims free blocks off the end. Such blocks are left by a process killed
+  // in a store. `references` is asked for only when the counts leave room
+  // for such blocks.
+  using References = std::function<ErrorNumber(std::vector<std::int32_t>& out)>;
+  ErrorNumber Reclaim(const References& references);
+
   // The value whose chain starts at `reference`; 0 is the empty value.
   ErrorNumber Read(std::int32_t reference, std::vector<std::uint8_t>& out);
 
