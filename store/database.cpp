@@ -286,7 +286,8 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   }
   // An append writes the count and the next serial number in one write; a
   // part of it that reached the disk alone counted the record and left its
-  // serial as the next one, which the next append would give out again.
+  // serial as the next one. Appends step over it, but until then the file
+  // holds a record it could not have written.
   if (!request.read_only && count > 0 && next_serial < std::numeric_limits<std::int32_t>::max()) {
     std::uint8_t last[4];
     result = ReadExactly(file, area.Offset(count - 1), last, error::kNotDatabaseFile);

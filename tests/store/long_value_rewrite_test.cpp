@@ -173,5 +173,25 @@ TEST(VerifySerials, RecordsTheFileNeverWroteAreProblems) {
   EXPECT_EQ(torn.notes.size(), 1u);
 }
 
+// An append's count and next serial are one write; when only the count
+// reached the disk, the next serial is the last record's own, which the
+// next read-write open raises: the file then verifies.
+TEST(VerifySerials, AnOpenRaisesTheNextSerialATornAppendLeftBehind) {
+  testing_support::TempDir dir;
+  const std::string path = PathIn(dir, "流水账.ldg");
+  ASSERT_EQ(CreateDataFile(path, {Field("n", FieldType::kInt)}, kPassword), 0);
+  {
+    DatabaseList list;
+    ASSERT_TRUE(list.OpenDatabase(OpenArgs(path, "", kPassword)));
+    for (int n = 1; n <= 3; ++n) ASSERT_TRUE(list.AppendRecord(std::vector<Value>{Value::Int(n)}));
+  }
+  PatchFile(path, kPassword,
+            [](std::vector<std::uint8_t>& bytes) { PutInt32(bytes, kNextSerialOffset, 3); });
+  DatabaseList list;
+  ASSERT_TRUE(list.OpenDatabase(OpenArgs(path, "", kPassword)));
+  VerifyResult verified = VerifyDatabase(*list.current());
+  EXPECT_TRUE(verified.problems.empty()) << verified.problems.front();
+}
+
 }  // namespace
 }  // namespace store
