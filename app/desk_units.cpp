@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/durable.h"
 #include "forms/form_runtime.h"
 #include "platform/gbk.h"
 #include "runtime/command_table.h"
@@ -82,12 +83,12 @@ void ShowPage(std::int32_t number, UnitName tab) {
 // Whatever a box tells of (a saved order, a failure after some writes) has
 // reached the disk before the assistant reads it.
 std::int32_t Ask(std::string_view text, std::uint32_t style, std::string_view title) {
-  store::MakeDurable();
+  MakeDurable();
   return runtime::MessageBox(runtime::Value::OfText(runtime::Text(text)), style, title);
 }
 
 std::int32_t Ask(std::string_view text, std::uint32_t style) {
-  store::MakeDurable();
+  MakeDurable();
   return runtime::MessageBox(runtime::Value::OfText(runtime::Text(text)), style);
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/durable.h"
 #include "app/record_lists.h"
 #include "app/run_values.h"
 #include "runtime/error_report.h"
@@ -23,7 +24,7 @@ void ExitOrderDesk() {
 template <forms::layout::Handler handler>
 void Durably() {
   handler();
-  store::MakeDurable();
+  MakeDurable();
 }
 
 }  // namespace

@@ -5,15 +5,15 @@
 
 #include <string_view>
 
+#include "app/durable.h"
 #include "platform/services.h"
-#include "store/record_store.h"
 
 namespace desk {
 
 // Writes `gbk` into the status line, replacing what it said.
 // What it tells of has reached the disk first.
 inline void ShowStatus(std::string_view gbk) {
-  store::MakeDurable();
+  MakeDurable();
   platform::Current().dialogs->ShowStatus(gbk);
 }
 

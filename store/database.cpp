@@ -58,6 +58,43 @@ ErrorNumber ReadExactly(CipherFile& file, std::uint64_t offset, std::span<std::u
   return FileErrorNumber(read);
 }
 
+// Every long-value reference the records hold, the deleted ones' included:
+// their values are released only by the purge that drops them. Only the
+// bytes from the first reference to the last are read of each record.
+ErrorNumber LongValueReferences(CipherFile& file, const RecordArea& area, std::int32_t count,
+                                const std::vector<FieldDescriptor>& fields,
+                                std::vector<std::int32_t>& out) {
+  std::vector<std::int32_t> offsets;
+  for (const FieldDescriptor& f : fields)
+    if (IsLongValueType(f.type) && f.offset >= 0 && std::int64_t{f.offset} + 4 <= area.record_size)
+      offsets.push_back(f.offset);
+  if (offsets.empty()) return error::kOk;
+  const std::int32_t from = *std::min_element(offsets.begin(), offsets.end());
+  const auto span =
+      static_cast<std::size_t>(*std::max_element(offsets.begin(), offsets.end()) + 4 - from);
+  const auto size = static_cast<std::size_t>(area.record_size);
+  // Small records are read in batches, large ones piece by piece.
+  const std::int32_t batch = size <= 4096 ? std::max(1, 163840 / area.record_size) : 1;
+  std::vector<std::uint8_t> buffer;
+  for (std::int32_t first = 0; first < count; first += batch) {
+    const std::int32_t n = std::min(batch, count - first);
+    const bool whole = batch > 1;
+    buffer.resize(whole ? static_cast<std::size_t>(n) * size : span);
+    ErrorNumber read =
+        ReadExactly(file, area.Offset(first) + (whole ? 0 : from), buffer, error::kFileSize);
+    if (read != error::kOk) return read;
+    for (std::int32_t j = 0; j < n; ++j) {
+      const std::uint8_t* at =
+          buffer.data() + (whole ? static_cast<std::size_t>(j) * size + from : 0);
+      for (std::int32_t offset : offsets) {
+        std::int32_t reference = LoadI32(at + (offset - from));
+        if (reference != 0) out.push_back(reference);
+      }
+    }
+  }
+  return error::kOk;
+}
+
 ErrorNumber Write(CipherFile& file, std::uint64_t offset, std::span<const std::uint8_t> data) {
   return FileErrorNumber(file.WriteAt(offset, data));
 }
@@ -247,6 +284,22 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
     result = Write(file, kRecordCountOffset, std::span(header).subspan(kRecordCountOffset, 4));
     if (result != error::kOk) return result;
   }
+  // An append writes the count and the next serial number in one write; a
+  // part of it that reached the disk alone counted the record and left its
+  // serial as the next one. Appends step over it, but until then the file
+  // holds a record it could not have written.
+  if (!request.read_only && count > 0 && next_serial < std::numeric_limits<std::int32_t>::max()) {
+    std::uint8_t last[4];
+    result = ReadExactly(file, area.Offset(count - 1), last, error::kNotDatabaseFile);
+    if (result != error::kOk) return result;
+    const std::int32_t serial = LoadI32(last);
+    if (serial == next_serial || serial == -next_serial ||
+        SerialOfTornDeleteMark(serial, next_serial - 1, std::int64_t{next_serial} + 1)) {
+      StoreI32(header.data() + kNextSerialOffset, next_serial + 1);
+      result = Write(file, kNextSerialOffset, std::span(header).subspan(kNextSerialOffset, 4));
+      if (result != error::kOk) return result;
+    }
+  }
   if (purge_cut_short) {
     result = DropEarlierCopies(file, area, count);
     if (result != error::kOk) return result;
@@ -257,6 +310,10 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   }
   if (db->long_values_ && !request.read_only) {
     result = db->long_values_->Settle();
+    if (result != error::kOk) return result;
+    result = db->long_values_->Reclaim([&](std::vector<std::int32_t>& references) {
+      return LongValueReferences(file, area, count, fields, references);
+    });
     if (result != error::kOk) return result;
   }
 

@@ -206,9 +206,13 @@ bool DatabaseList::DeleteRecord(const Value& condition) {
   return Finish(db->DeleteWhere(condition));
 }
 
-bool DatabaseList::MakeDurable() {
+bool DatabaseList::MakeDurable(ErrorNumber* failed) {
   bool durable = true;
-  for (auto& db : databases_) durable = db->Flush() == error::kOk && durable;
+  for (auto& db : databases_) {
+    ErrorNumber flushed = db->Flush();
+    if (flushed != error::kOk && durable && failed != nullptr) *failed = flushed;
+    durable = durable && flushed == error::kOk;
+  }
   return durable;
 }
 

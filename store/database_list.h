@@ -39,6 +39,9 @@ class DatabaseList {
  public:
   explicit DatabaseList(platform::FileOpener opener = platform::SystemFileOpener(),
                         platform::Waiting* waiting = &platform::SystemWaiting());
+  // How the files opened from now on are opened; for tests of the whole
+  // program with a fault-injecting opener.
+  void SetOpener(platform::FileOpener opener) { opener_ = std::move(opener); }
   // Flushes every open file.
   ~DatabaseList();
   DatabaseList(const DatabaseList&) = delete;
@@ -73,8 +76,10 @@ class DatabaseList {
   bool DeleteRecord(const runtime::Value& condition);
   bool PurgeDeleted();
   // Makes what the open files were given durable: one sync for each file
-  // written since its last, none for the others. False when a sync fails.
-  bool MakeDurable();
+  // written since its last, none for the others. False when a sync fails,
+  // with the first failure's error number in `failed` when given (the last
+  // error is left as it was: it may tell of the write before).
+  bool MakeDurable(ErrorNumber* failed = nullptr);
   // `field`: a number (1-based) or a field name.
   runtime::Value ReadField(const runtime::Value& field);
   // Text field `field` (1-based) of the record a scan is visiting or a

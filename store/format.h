@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,6 +41,20 @@ constexpr std::uint64_t kWholeFileLockLength = 2147483647;
 
 // Bytes 0-3 of a record: its serial number, negated while marked deleted.
 constexpr std::size_t kSerialSize = 4;
+
+// The serial s, lying in (above, below), whose delete mark (-s) written only
+// in part (its first 1 to 3 bytes, the low ones) leaves `stored`.
+inline std::optional<std::int32_t> SerialOfTornDeleteMark(std::int32_t stored, std::int64_t above,
+                                                          std::int64_t below) {
+  const auto value = static_cast<std::uint32_t>(stored);
+  for (int bytes = 1; bytes <= 3; ++bytes) {
+    const std::uint32_t low_mask = (std::uint32_t{1} << (8 * bytes)) - 1;
+    const std::uint32_t low = (0u - (value & low_mask)) & low_mask;
+    const auto serial = static_cast<std::int32_t>((value & ~low_mask) | low);
+    if (serial > above && serial < below) return serial;
+  }
+  return std::nullopt;
+}
 
 // Long-value file: 512-byte blocks; block 0 holds the header
 //   magic "LGTR" (4) version (4) reserved (8) blockCount (4) freeCount (4)

@@ -225,7 +225,6 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
   std::vector<LongValueBlock> old_contents;
   ErrorNumber result = OldChain(old_reference, old_chain, old_contents);
   if (result != error::kOk) return result;
-  const std::size_t reused = std::min(pieces, old_chain.size());
 
   // The header is needed, and held, only when blocks are taken or released.
   LongValueHeader header;
@@ -237,7 +236,7 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
     }
     return outcome;
   };
-  if (pieces != old_chain.size()) {
+  if (pieces != 0 || !old_chain.empty()) {
     result = LockByte(0);
     if (result != error::kOk) return result;
     header_held = true;
@@ -245,15 +244,16 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
     if (result != error::kOk) return finish(result);
   }
 
-  // Choose the blocks of the new chain.
-  std::vector<std::int32_t> chain(old_chain.begin(),
-                                  old_chain.begin() + static_cast<std::ptrdiff_t>(reused));
-  std::vector<std::int32_t> taken, appended;
+  // The new value goes to blocks of its own, never to the old chain's: a
+  // process killed before the reference is switched leaves the old value
+  // whole, and one killed after leaves the new one whole.
+  std::vector<std::int32_t> chain, taken, appended;
   LongValueHeader updated = header;
   while (chain.size() < pieces && updated.free_count > 0) {
     std::int32_t candidate = updated.free_head;
     LongValueBlock block;
-    bool usable = candidate >= 1 && candidate < updated.block_count && !Contains(chain, candidate);
+    bool usable = candidate >= 1 && candidate < updated.block_count &&
+                  !Contains(chain, candidate) && !Contains(old_chain, candidate);
     if (usable) {
       result = LoadBlock(candidate, block);
       if (result != error::kOk) return finish(result);
@@ -295,8 +295,9 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
 
   // New blocks first (beyond the counted end, nobody sees them), then the
   // header that counts them and drops the taken blocks from the free list,
-  // then the taken blocks, then the reused ones in chain order: the last
-  // reused block is the single write that links the new chain in.
+  // then the taken blocks. Until the commit nothing refers to the new
+  // chain; a process killed before it leaves blocks that belong to nothing,
+  // which the next read-write open gives back to the free list.
   for (std::int32_t number : appended) {
     result = SaveBlock(number, content(position(number)));
     if (result != error::kOk) return finish(result);
@@ -310,19 +311,13 @@ ErrorNumber LongValueFile::Store(std::span<const std::uint8_t> value, std::int32
     result = SaveBlock(number, content(position(number)));
     if (result != error::kOk) return finish(result);
   }
-  for (std::size_t i = 0; i < reused; ++i) {
-    result = SaveBlock(chain[i], content(i));
-    if (result != error::kOk) return finish(result);
-  }
   result = commit(pieces == 0 ? 0 : chain[0]);
   if (result != error::kOk) return finish(result);
-  if (old_chain.size() <= pieces) return finish(error::kOk);
+  if (old_chain.empty()) return finish(error::kOk);
 
-  // Release what is left of the old chain to the head of the free list:
-  // the blocks are emptied while nothing points at them, then the header
-  // links them in.
-  std::vector<std::int32_t> released(old_chain.begin() + static_cast<std::ptrdiff_t>(pieces),
-                                     old_chain.end());
+  // Release the old chain to the head of the free list: the blocks are
+  // emptied while nothing points at them, then the header links them in.
+  const std::vector<std::int32_t>& released = old_chain;
   // A damaged free list that leads into the released blocks would become a
   // loop once they are linked in front of it: it is given up instead.
   if (Contains(released, header.free_head) || header.free_head < 0 ||
@@ -417,6 +412,65 @@ ErrorNumber LongValueFile::TrimEnd(LongValueHeader& header) {
   if (result != error::kOk) return result;
   platform::FileError cut = file_.Truncate(BlockOffset(kept));
   return cut == platform::FileError::kNone ? error::kOk : LongFileError(cut);
+}
+
+ErrorNumber LongValueFile::Reclaim(const References& references) {
+  LongValueHeader header;
+  ErrorNumber result = ReadHeader(header);
+  if (result != error::kOk) return result;
+  if (header.free_count >= header.block_count - 1) return error::kOk;
+  std::vector<std::int32_t> heads;
+  result = references(heads);
+  if (result != error::kOk) return result;
+  // A block counts as held when anything leads to it, however damaged the
+  // chain: only a block that nothing can reach is taken back.
+  std::vector<bool> held(static_cast<std::size_t>(header.block_count), false);
+  auto in_file = [&](std::int32_t number) { return number >= 1 && number < header.block_count; };
+  auto walk = [&](std::int32_t current, std::int32_t limit) {
+    for (std::int32_t steps = 0;
+         in_file(current) && !held[static_cast<std::size_t>(current)] && steps < limit; ++steps) {
+      held[static_cast<std::size_t>(current)] = true;
+      LongValueBlock block;
+      ErrorNumber read = ReadBlock(current, block);
+      if (read != error::kOk) return read;
+      current = block.next;
+    }
+    return error::kOk;
+  };
+  for (std::int32_t head : heads) {
+    result = walk(head, header.block_count);
+    if (result != error::kOk) return result;
+  }
+  result = walk(header.free_head, header.free_count);
+  if (result != error::kOk) return result;
+  std::vector<std::int32_t> unheld;
+  for (std::int32_t number = 1; number < header.block_count; ++number)
+    if (!held[static_cast<std::size_t>(number)]) unheld.push_back(number);
+  if (unheld.empty()) return error::kOk;
+
+  // Nothing refers to these blocks, so they are emptied and linked in front
+  // of the free list before the header's single write takes them in.
+  const std::int32_t old_head = header.free_head;
+  for (std::size_t j = 0; j < unheld.size(); ++j) {
+    LongValueBlock block;
+    block.prev = j == 0 ? 0 : unheld[j - 1];
+    block.next = j + 1 < unheld.size() ? unheld[j + 1] : old_head;
+    result = SaveBlock(unheld[j], block);
+    if (result != error::kOk) return result;
+  }
+  if (in_file(old_head)) {
+    LongValueBlock head;
+    result = LoadBlock(old_head, head);
+    if (result != error::kOk) return result;
+    head.prev = unheld.back();
+    result = SaveBlock(old_head, head);
+    if (result != error::kOk) return result;
+  }
+  header.free_head = unheld.front();
+  header.free_count += static_cast<std::int32_t>(unheld.size());
+  result = WriteHeader(header);
+  if (result != error::kOk) return result;
+  return unheld.back() == header.block_count - 1 ? TrimEnd(header) : error::kOk;
 }
 
 ErrorNumber LongValueFile::RepairFreeList() {

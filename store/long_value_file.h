@@ -66,19 +66,28 @@ class LongValueFile {
   // part.
   ErrorNumber Settle();
 
+  // For a file opened for writing, after Settle and while no other process
+  // can store: gives every block that neither a chain of `references` (as
+  // far as it leads) nor the free list holds back to the free list, and
+  // trims free blocks off the end. Such blocks are left by a process killed
+  // in a store. `references` is asked for only when the counts leave room
+  // for such blocks.
+  using References = std::function<ErrorNumber(std::vector<std::int32_t>& out)>;
+  ErrorNumber Reclaim(const References& references);
+
   // The value whose chain starts at `reference`; 0 is the empty value.
   ErrorNumber Read(std::int32_t reference, std::vector<std::uint8_t>& out);
 
   // The commit step of a store: writes the new reference where it belongs.
   using Commit = std::function<ErrorNumber(std::int32_t reference)>;
 
-  // Stores `value` over the chain that starts at `old_reference` and gives
-  // its new reference to `commit`: the old chain's blocks are reused in
-  // order, then blocks from the free list, then new blocks at the end;
-  // blocks left over are released to the head of the free list, and free
-  // blocks at the end of the file are trimmed off. `commit` runs once the
-  // new chain is complete and before anything is released; its error ends
-  // the store. An empty value has reference 0.
+  // Stores `value` in place of the chain that starts at `old_reference` and
+  // gives its new reference to `commit`: the new chain takes blocks from the
+  // free list, then new blocks at the end, never the old chain's; `commit`
+  // runs once it is complete, and only then is the old chain released to
+  // the head of the free list (free blocks at the end of the file are
+  // trimmed off). An error of `commit` ends the store with the old value in
+  // place. An empty value has reference 0.
   ErrorNumber Store(std::span<const std::uint8_t> value, std::int32_t old_reference,
                     const Commit& commit);
 

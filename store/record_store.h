@@ -38,7 +38,7 @@ inline bool DeleteRecord(const runtime::Condition& condition) {
   return Databases().DeleteRecord(runtime::Value::OfCondition(condition));
 }
 inline bool PurgeDeleted() { return Databases().PurgeDeleted(); }
-inline bool MakeDurable() { return Databases().MakeDurable(); }
+inline bool MakeDurable(ErrorNumber* failed = nullptr) { return Databases().MakeDurable(failed); }
 inline runtime::Value ReadField(std::int32_t field) {
   return Databases().ReadField(runtime::Value::Int(field));
 }

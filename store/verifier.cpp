@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
+
+#include "store/moved_records.h"
 
 namespace store {
 namespace {
@@ -21,6 +24,11 @@ class Walker {
     }
     count = LoadI32(bytes);
     result_.records = count;
+    if (db_.file().ReadExactly(kNextSerialOffset, bytes) != platform::FileError::kNone) {
+      Problem("the next serial number cannot be read");
+      return;
+    }
+    next_serial_ = LoadI32(bytes);
     if (count < 0) {
       Problem("the record count is negative");
       return;
@@ -63,6 +71,9 @@ class Walker {
       Problem(std::to_string(size.value - end) +
               " bytes follow the last counted record: the record count is damaged");
     } else if (size.value > end) {
+      std::vector<std::uint8_t> trailer(record_size);
+      purge_cut_short_ = db_.file().ReadExactly(end, trailer) == platform::FileError::kNone &&
+                         IsPurgeMark(trailer, RecordArea{db_.data_start(), db_.record_size()});
       result_.notes.push_back(std::to_string(size.value - end) +
                               " bytes of an unfinished append follow the last record");
     }
@@ -101,8 +112,7 @@ class Walker {
       }
       for (std::int32_t j = 0; j < n; ++j) {
         const std::uint8_t* record = buffer.data() + static_cast<std::size_t>(j) * size;
-        if (LoadI32(record) == 0)
-          Problem("record " + std::to_string(first + j + 1) + " has serial number 0");
+        CheckSerial(first + j + 1, LoadI32(record), record);
         if (!long_header_ok_) continue;
         for (std::size_t i = 0; i < db_.fields().size(); ++i) {
           const FieldDescriptor& f = db_.fields()[i];
@@ -114,6 +124,48 @@ class Walker {
         }
       }
     }
+  }
+
+  // Appends number their records from the header's next serial upwards
+  // and a delete negates the serial, so every serial's size lies below the
+  // next serial and above the one before it. A purge cut short leaves blank
+  // deleted copies of records it moved, which may repeat a serial near by:
+  // the order is checked only between records that hold something.
+  void CheckSerial(std::int32_t number, std::int32_t serial, const std::uint8_t* record) {
+    const std::string here = "record " + std::to_string(number);
+    if (serial == 0) {
+      Problem(here + " has serial number 0");
+      return;
+    }
+    std::int64_t size = serial < 0 ? -std::int64_t{serial} : serial;
+    const bool fits = size < next_serial_ && (size > previous_serial_ || purge_cut_short_);
+    if (!fits) {
+      if (std::optional<std::int32_t> torn =
+              SerialOfTornDeleteMark(serial, previous_serial_, next_serial_)) {
+        // A delete whose 4-byte mark was written only in part: the record
+        // is whole, only whether it is deleted is unsettled.
+        result_.notes.push_back(here + ": the delete mark of serial number " +
+                                std::to_string(*torn) + " was written only in part");
+        previous_serial_ = *torn;
+        return;
+      }
+    }
+    if (size >= next_serial_) {
+      Problem(here + " has serial number " + std::to_string(serial) +
+              ", not below the next serial number " + std::to_string(next_serial_) +
+              ": the file never wrote it");
+      return;
+    }
+    const auto bytes = static_cast<std::size_t>(db_.record_size());
+    if (serial < 0 &&
+        std::all_of(record + kSerialSize, record + bytes, [](std::uint8_t b) { return b == 0; }))
+      return;
+    // Until a read-write open settles a purge cut short, a record it moved
+    // is there twice.
+    if (size <= previous_serial_ && !purge_cut_short_)
+      Problem(here + " has serial number " + std::to_string(serial) + ", not above the " +
+              std::to_string(previous_serial_) + " of a record before it: the file never wrote it");
+    previous_serial_ = size;
   }
 
   bool InRange(std::int32_t block) const { return block >= 1 && block < header_.block_count; }
@@ -198,7 +250,10 @@ class Walker {
   Database& db_;
   VerifyResult& result_;
   LongValueHeader header_;
+  std::int64_t next_serial_ = 0;
+  std::int64_t previous_serial_ = 0;
   bool long_header_ok_ = false;
+  bool purge_cut_short_ = false;
   std::map<std::int32_t, std::string> owners_;
   std::set<std::int32_t> free_;
 };

@@ -5,7 +5,9 @@
 
 #include "platform/file.h"
 #include "platform/gbk.h"
+#include "store/database_list.h"
 #include "tests/app/headless_desk.h"
+#include "tests/store/faulty_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -47,6 +49,40 @@ TEST(FailedWrite, AnItemTheLedgerRefusesIsReportedAndNotDrawn) {
   EXPECT_NE(transcript.find("保存报表 text=\"保存报表\" enabled=0"), std::string::npos);
   EXPECT_NE(transcript.find("淘宝单号 text=\"T1\""), std::string::npos);
   EXPECT_EQ(transcript.find("合计"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A sync that fails at the end of an action is told to the assistant with
+// the system's reason, before the action's own message.
+TEST(FailedSync, AnOrderWhoseSyncFailsSaysItMayNotBeOnTheDisk) {
+  testing_support::TempDir dir;
+  ASSERT_TRUE(desk_test::InitShop(dir.path()));
+  auto faults = std::make_shared<store_test::Faults>();
+  faults->fail_flush = 1;
+  faults->sticky = true;
+  store::Databases().SetOpener(store_test::FaultyOpener(faults, true));
+  struct Restore {
+    ~Restore() { store::Databases().SetOpener(platform::SystemFileOpener()); }
+  } restore;
+
+  const std::string transcript = desk_test::RunDeskScript(dir.path(),
+                                                          "type 代购单号_编辑框 A001\n"
+                                                          "type 客户姓名 张三\n"
+                                                          "type 联系方法 1\n"
+                                                          "type 淘宝单号 T1\n"
+                                                          "type 商品单价 1\n"
+                                                          "type 商品链接 http://item.example/1\n"
+                                                          "type 实收款 1\n"
+                                                          "answer yes\n"
+                                                          "click 添加\n");
+  EXPECT_NE(transcript.find("MSG \"写盘失败\" \"最后的修改可能没有写到磁盘上，断电后可能丢失。"
+                            "\\r\\n系统提示："),
+            std::string::npos)
+      << transcript;
+  EXPECT_GE(faults->flushes_seen, 1);
 }
 
 }  // namespace

@@ -75,13 +75,16 @@ class LongValueFileTest : public ::testing::Test {
 
 TEST_F(LongValueFileTest, GrowsAndShrinksThroughBlockBoundaries) {
   ASSERT_EQ(Open(), 0);
+  // Each rewrite takes fresh blocks (free ones first) and then frees the
+  // old chain; freed blocks at the end of the file are cut off.
   const struct {
     std::size_t size;
-    std::int32_t reference, block_count;
+    std::int32_t reference, block_count, free_count, free_head;
     std::uint64_t file_size;
   } steps[] = {
-      {0, 0, 1, 512},     {1, 1, 2, 1024}, {500, 1, 2, 1024}, {501, 1, 3, 1536},
-      {1500, 1, 4, 2048}, {1, 1, 2, 1024}, {0, 0, 1, 512},
+      {0, 0, 1, 0, 0, 512},    {1, 1, 2, 0, 0, 1024},    {500, 2, 3, 1, 1, 1536},
+      {501, 1, 4, 1, 2, 2048}, {1500, 2, 6, 2, 1, 3072}, {1, 1, 2, 0, 0, 1024},
+      {0, 0, 1, 0, 0, 512},
   };
   std::int32_t reference = 0;
   for (const auto& step : steps) {
@@ -89,11 +92,12 @@ TEST_F(LongValueFileTest, GrowsAndShrinksThroughBlockBoundaries) {
     EXPECT_EQ(reference, step.reference) << step.size;
     LongValueHeader header = Header();
     EXPECT_EQ(header.block_count, step.block_count) << step.size;
-    EXPECT_EQ(header.free_count, 0) << step.size;
-    EXPECT_EQ(header.free_head, 0) << step.size;
+    EXPECT_EQ(header.free_count, step.free_count) << step.size;
+    EXPECT_EQ(header.free_head, step.free_head) << step.size;
     EXPECT_EQ(FileSize(long_path_), step.file_size) << step.size;
     if (step.size == 501) {
-      EXPECT_EQ(Links(2), (std::vector<std::int32_t>{1, 0, 1}));
+      EXPECT_EQ(Links(1), (std::vector<std::int32_t>{0, 3, 500}));
+      EXPECT_EQ(Links(3), (std::vector<std::int32_t>{1, 0, 1}));
     }
   }
 }
@@ -103,34 +107,39 @@ TEST_F(LongValueFileTest, ReleasedBlocksGoToTheFreeListAndAreReused) {
   std::int32_t a = Put(0, 1500);  // blocks 1, 2, 3
   std::int32_t b = Put(0, 10);    // block 4
   EXPECT_EQ(b, 4);
-  a = Put(a, 400);  // releases 2 and 3; block 4 keeps the file from shrinking
+  a = Put(a, 400);  // block 5; releases 1, 2 and 3
+  EXPECT_EQ(a, 5);
   LongValueHeader header = Header();
-  EXPECT_EQ(header.block_count, 5);
-  EXPECT_EQ(header.free_count, 2);
-  EXPECT_EQ(header.free_head, 2);
-  EXPECT_EQ(Links(2), (std::vector<std::int32_t>{0, 3, 0}));
+  EXPECT_EQ(header.block_count, 6);
+  EXPECT_EQ(header.free_count, 3);
+  EXPECT_EQ(header.free_head, 1);
+  EXPECT_EQ(Links(1), (std::vector<std::int32_t>{0, 2, 0}));
+  EXPECT_EQ(Links(2), (std::vector<std::int32_t>{1, 3, 0}));
   EXPECT_EQ(Links(3), (std::vector<std::int32_t>{2, 0, 0}));
-  EXPECT_EQ(Links(1), (std::vector<std::int32_t>{0, 0, 400}));
+  EXPECT_EQ(Links(5), (std::vector<std::int32_t>{0, 0, 400}));
 
-  b = Put(b, 1200, 0x62);  // reuses 4, then takes 2 and 3 from the free list
-  EXPECT_EQ(b, 4);
-  EXPECT_EQ(Links(4), (std::vector<std::int32_t>{0, 2, 500}));
-  EXPECT_EQ(Links(2), (std::vector<std::int32_t>{4, 3, 500}));
+  b = Put(b, 1200, 0x62);  // takes 1, 2 and 3 from the free list, releases 4
+  EXPECT_EQ(b, 1);
+  EXPECT_EQ(Links(1), (std::vector<std::int32_t>{0, 2, 500}));
+  EXPECT_EQ(Links(2), (std::vector<std::int32_t>{1, 3, 500}));
   EXPECT_EQ(Links(3), (std::vector<std::int32_t>{2, 0, 200}));
   header = Header();
-  EXPECT_EQ(header.free_count, 0);
-  EXPECT_EQ(header.free_head, 0);
+  EXPECT_EQ(header.free_count, 1);
+  EXPECT_EQ(header.free_head, 4);
 
-  // Emptying b frees the last block of the file: everything after block 1 goes.
-  b = Put(b, 0);
+  b = Put(b, 0);  // free: 1 -> 2 -> 3 -> 4; block 5 keeps the file long
   header = Header();
-  EXPECT_EQ(header.block_count, 2);
+  EXPECT_EQ(header.block_count, 6);
+  EXPECT_EQ(header.free_count, 4);
+  EXPECT_EQ(header.free_head, 1);
+
+  // Emptying a frees the last block of the file: everything after block 0 goes.
+  a = Put(a, 0);
+  header = Header();
+  EXPECT_EQ(header.block_count, 1);
   EXPECT_EQ(header.free_count, 0);
   EXPECT_EQ(header.free_head, 0);
-  EXPECT_EQ(FileSize(long_path_), 1024u);
-  std::vector<std::uint8_t> back;
-  EXPECT_EQ(file_->Read(a, back), 0);
-  EXPECT_EQ(back.size(), 400u);
+  EXPECT_EQ(FileSize(long_path_), 512u);
 }
 
 TEST_F(LongValueFileTest, ReleasingPutsBlocksInFrontOfTheOldHead) {
@@ -139,20 +148,24 @@ TEST_F(LongValueFileTest, ReleasingPutsBlocksInFrontOfTheOldHead) {
   std::int32_t b = Put(0, 700);  // 3, 4
   std::int32_t c = Put(0, 10);   // 5
   a = Put(a, 0);                 // free: 1 -> 2
-  b = Put(b, 300);               // free: 4 -> 1 -> 2
+  b = Put(b, 300);               // takes 1; free: 3 -> 4 -> 2
+  EXPECT_EQ(b, 1);
   LongValueHeader header = Header();
-  EXPECT_EQ(header.free_head, 4);
+  EXPECT_EQ(header.free_head, 3);
   EXPECT_EQ(header.free_count, 3);
-  EXPECT_EQ(Links(4), (std::vector<std::int32_t>{0, 1, 0}));
-  EXPECT_EQ(Links(1), (std::vector<std::int32_t>{4, 2, 0}));
-  // Emptying c (the last block) trims 5 and 4 and leaves 1 -> 2.
+  EXPECT_EQ(Links(3), (std::vector<std::int32_t>{0, 4, 0}));
+  EXPECT_EQ(Links(4), (std::vector<std::int32_t>{3, 2, 0}));
+  EXPECT_EQ(Links(2), (std::vector<std::int32_t>{4, 0, 0}));
+  // Emptying c (the last block) trims 5, 4, 3 and 2 and leaves b in 1.
   c = Put(c, 0);
   header = Header();
-  EXPECT_EQ(header.block_count, 4);
-  EXPECT_EQ(header.free_head, 1);
-  EXPECT_EQ(header.free_count, 2);
-  EXPECT_EQ(Links(1)[1], 2);
-  EXPECT_EQ(FileSize(long_path_), 2048u);
+  EXPECT_EQ(header.block_count, 2);
+  EXPECT_EQ(header.free_head, 0);
+  EXPECT_EQ(header.free_count, 0);
+  EXPECT_EQ(FileSize(long_path_), 1024u);
+  std::vector<std::uint8_t> back;
+  EXPECT_EQ(file_->Read(b, back), 0);
+  EXPECT_EQ(back.size(), 300u);
 }
 
 TEST_F(LongValueFileTest, ACommitFailureReleasesNothing) {
