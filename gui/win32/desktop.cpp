@@ -65,6 +65,14 @@ Desktop::Desktop() {
 Desktop::~Desktop() {
   if (post_window_ != nullptr) DestroyWindow(post_window_);
   if (font_ != nullptr) DeleteObject(font_);
+  SetIcons(nullptr, nullptr);
+}
+
+void Desktop::SetIcons(HICON big, HICON small) {
+  if (big_icon_ != nullptr) DestroyIcon(big_icon_);
+  if (small_icon_ != nullptr) DestroyIcon(small_icon_);
+  big_icon_ = big;
+  small_icon_ = small;
 }
 
 LRESULT CALLBACK Desktop::PostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

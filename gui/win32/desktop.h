@@ -42,6 +42,10 @@ class Desktop : public forms::Desktop {
   void Drain();
   // The font every control is drawn with: a face that can show Chinese.
   HFONT font() const { return font_; }
+  // The program icon every window shows (the desktop owns and frees them).
+  void SetIcons(HICON big, HICON small);
+  HICON big_icon() const { return big_icon_; }
+  HICON small_icon() const { return small_icon_; }
 
  private:
   friend class WindowView;
@@ -52,6 +56,7 @@ class Desktop : public forms::Desktop {
   forms::FormRuntime* runtime_ = nullptr;
   HWND post_window_ = nullptr;
   HFONT font_ = nullptr;
+  HICON big_icon_ = nullptr, small_icon_ = nullptr;
   std::deque<std::function<void()>> posted_;
   std::map<std::uint64_t, WindowView*> views_;  // by window instance
 };

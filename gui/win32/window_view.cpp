@@ -31,12 +31,14 @@ constexpr wchar_t kWindowClass[] = L"OrderDeskWindow";
 constexpr wchar_t kStatusLineProp[] = L"OrderDeskStatusLine";
 constexpr UINT_PTR kSubclassId = 1;
 
-void RegisterWindowClass() {
+}  // namespace
+
+void WindowView::RegisterWindowClass() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   if (GetClassInfoExW(GetModuleHandleW(nullptr), kWindowClass, &wc)) return;
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;  // replaced per window once its view is known
+  wc.lpfnWndProc = &WindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -44,6 +46,8 @@ void RegisterWindowClass() {
   wc.lpszClassName = kWindowClass;
   RegisterClassExW(&wc);
 }
+
+namespace {
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -74,8 +78,11 @@ WindowView::WindowView(forms::Window& window, Desktop& desktop)
       CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                       100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(main_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
   SendMessageW(main_, WM_SETFONT, reinterpret_cast<WPARAM>(desktop_.font()), FALSE);
+  if (desktop_.big_icon() != nullptr)
+    SendMessageW(main_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(desktop_.big_icon()));
+  if (desktop_.small_icon() != nullptr)
+    SendMessageW(main_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(desktop_.small_icon()));
 
   for (const auto& unit : window.units()) {
     if (unit->type() == forms::unit_type::kWindow) continue;

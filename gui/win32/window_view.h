@@ -39,6 +39,7 @@ class WindowView : public forms::WindowView {
   HWND HandleOf(const forms::Unit& unit) const;
 
  private:
+  static void RegisterWindowClass();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                       UINT_PTR id, DWORD_PTR data);
