@@ -32,15 +32,15 @@ HFONT MakeFont() {
   const wchar_t* face = L"SimSun";
   HDC dc = GetDC(nullptr);
   for (const wchar_t* candidate :
-       {L"Microsoft YaHei", L"SimSun", L"NSimSun", L"WenQuanYi Zen Hei", L"WenQuanYi Micro Hei",
-        L"Noto Sans CJK SC", L"Noto Sans SC", L"Droid Sans Fallback"})
+       {L"Microsoft YaHei", L"SimSun", L"NSimSun", L"Noto Sans CJK SC", L"Noto Sans SC",
+        L"WenQuanYi Zen Hei", L"WenQuanYi Micro Hei", L"Droid Sans Fallback"})
     if (HasFace(dc, candidate)) {
       face = candidate;
       break;
     }
   ReleaseDC(nullptr, dc);
-  return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+  return CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
 

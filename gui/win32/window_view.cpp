@@ -122,10 +122,14 @@ WindowView::WindowView(forms::Window& window, Desktop& desktop)
   for (auto& [unit, control] : controls_) {
     auto& model = *const_cast<forms::Unit*>(unit);
     Place(model);
-    for (auto what : {forms::Change::kText, forms::Change::kEnabled, forms::Change::kVisibility,
-                      forms::Change::kPage, forms::Change::kDate, forms::Change::kSelection,
-                      forms::Change::kRows})
+    for (auto what : {forms::Change::kText, forms::Change::kPage, forms::Change::kDate,
+                      forms::Change::kSelection, forms::Change::kRows})
       UnitChanged(model, what, -1);
+  }
+  if (!controls_.empty()) {
+    auto& first = *const_cast<forms::Unit*>(controls_.begin()->first);
+    Refresh(first, forms::Change::kVisibility);
+    Refresh(first, forms::Change::kEnabled);
   }
   StackControls();
   Refresh(window.own_unit(), forms::Change::kText);
@@ -261,6 +265,20 @@ void WindowView::Place(forms::Unit& unit) {
   forms::Rect rect = ClientRectOf(unit);
   // A combo box's height includes its drop-down list.
   if (dynamic_cast<forms::ComboBox*>(&unit) != nullptr) rect.height += 200;
+  // The font may run wider than the desktop's the layout was drawn for: a
+  // one-line caption that would be cut grows its label to the right.
+  if (auto* label = dynamic_cast<forms::Label*>(&unit)) {
+    std::wstring caption = GbkToWide(label->caption());
+    if (caption.find(L'\n') == std::wstring::npos && !caption.empty()) {
+      HDC dc = GetDC(control);
+      HGDIOBJ old = SelectObject(dc, desktop_.font());
+      SIZE size{};
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+      SelectObject(dc, old);
+      ReleaseDC(control, dc);
+      rect.width = std::max<int>(rect.width, size.cx + 2);
+    }
+  }
   SetWindowPos(control, nullptr, rect.left, rect.top, rect.width, rect.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -340,10 +358,23 @@ void WindowView::Refresh(forms::Unit& unit, forms::Change what) {
   mirroring_ = true;
   switch (what) {
     case forms::Change::kVisibility:
-      ShowWindow(control, unit.visible_flag() && unit.page_shown() ? SW_SHOWNA : SW_HIDE);
-      break;
     case forms::Change::kEnabled:
-      EnableWindow(control, !unit.disabled_flag());
+      // The controls all lie in the window: what a container hides or
+      // disables, the view hides or disables in each unit it holds.
+      for (auto& [held, handle] : controls_) {
+        bool shown = true, enabled = true;
+        for (const forms::Unit* at = held; at != nullptr && at->type() != forms::unit_type::kWindow;
+             at = at->container()) {
+          shown = shown && at->visible_flag() && at->page_shown();
+          enabled = enabled && !at->disabled_flag();
+        }
+        if (what == forms::Change::kVisibility) {
+          if ((IsWindowVisible(handle) != FALSE) != shown)
+            ShowWindow(handle, shown ? SW_SHOWNA : SW_HIDE);
+        } else if ((IsWindowEnabled(handle) != FALSE) != enabled) {
+          EnableWindow(handle, enabled);
+        }
+      }
       break;
     case forms::Change::kText:
       if (auto* box = dynamic_cast<forms::EditBox*>(&unit)) {
@@ -361,6 +392,10 @@ void WindowView::Refresh(forms::Unit& unit, forms::Change what) {
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo->selected()), 0);
       } else if (auto* captioned = dynamic_cast<forms::CaptionedUnit*>(&unit)) {
         SetWindowTextW(control, GbkToWide(captioned->caption()).c_str());
+        if (dynamic_cast<forms::Label*>(&unit) != nullptr) {
+          mirroring_ = false;
+          Place(unit);
+        }
       } else if (dynamic_cast<forms::Grid*>(&unit) != nullptr) {
         InvalidateRect(control, nullptr, TRUE);
       }
