@@ -624,10 +624,10 @@ LRESULT WindowView::Notify(forms::Unit& unit, const NMHDR& header) {
     case NM_CLICK:
     case NM_RCLICK:
     case NM_DBLCLK: {
+      // Where the click was, as the list reports it with the notice.
+      const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
       LVHITTESTINFO hit{};
-      DWORD at = GetMessagePos();
-      hit.pt = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-      ScreenToClient(control, &hit.pt);
+      hit.pt = activate.ptAction;
       int row = ListView_SubItemHitTest(control, &hit);
       std::weak_ptr<const bool> alive = list->alive();
       if (header.code == NM_CLICK) {
