@@ -518,6 +518,11 @@ LRESULT WindowView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SIZE:
       Regrow();
       return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      // Labels, group boxes and buttons lie on the window's face colour.
+      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_KEYDOWN:
       if (wparam == VK_ESCAPE) {
         forms::PressKey(*runtime, window_.own_unit(), forms::Key::kEscape);
