@@ -144,6 +144,8 @@ class NativeOrder : public ::testing::Test {
 };
 
 TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) {
+  // A wine server started without an X display makes no windows.
+  if (Main() == nullptr) GTEST_SKIP() << "no display";
   wchar_t title[64];
   GetWindowTextW(Main(), title, 64);
   EXPECT_EQ(platform::win32::WideToUtf8(title), "代购店");
