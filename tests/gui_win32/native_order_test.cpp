@@ -1,0 +1,253 @@
+// One order's whole life in the native Windows windows, driven with the
+// window messages a person's clicks, typing, ticks, keys and menu choices
+// send to the real controls; the ledger on disk is checked afterwards.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The form runtime's own FindWindow is declared before windows.h renames it.
+// clang-format off
+#include "forms/form_runtime.h"
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include "app/desk_files.h"
+#include "app/entry.h"
+#include "app/handlers.h"
+#include "app/layout/windows.h"
+#include "forms/units/edit_box.h"
+#include "forms/units/list_view.h"
+#include "gui/win32/desktop.h"
+#include "gui/win32/window_view.h"
+#include "platform/gbk.h"
+#include "platform/headless/headless.h"
+#include "platform/win32/wide.h"
+#include "store/record_store.h"
+#include "tests/support/temp_dir.h"
+
+// windows.h renames FindWindow; the form runtime means its own.
+#undef FindWindow
+
+namespace {
+
+using desk::layout::kCancellationWindow;
+using desk::layout::kMainWindow;
+using desk::layout::kSettingsWindow;
+using platform::operator""_gbk;
+
+constexpr int kQueryPage = 1, kArrivalPage = 2, kPickupPage = 3, kReportPage = 5;
+
+class NativeOrder : public ::testing::Test {
+ protected:
+  NativeOrder() : services_({&clock_, nullptr, &dialogs_}) {
+    clock_.Set({2026, 12, 1, 9, 0, 0});
+    EXPECT_TRUE(desk::MakeDeskFiles(folder_.path().string()).ok());
+    EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(folder_.path().string())));
+    desk::RegisterAllCommands();
+    forms_ = desk::ReadWindowTemplate(desktop_);
+    current_ = std::make_unique<forms::ScopedFormRuntime>(*forms_);
+    desktop_.SetRuntime(forms_.get());
+    desk::InitialiseDesk();
+    forms_->LoadStartWindow(kMainWindow);
+    desktop_.Drain();
+  }
+  ~NativeOrder() override { forms_->CloseAll(); }
+
+  forms::Unit& Unit(const char* name, std::uint32_t window = kMainWindow) {
+    forms::Window* open = forms_->FindWindow(window);
+    if (open == nullptr) throw std::logic_error(name);
+    forms::Unit* unit = open->FindUnitByName(platform::Utf8ToGbk(name));
+    if (unit == nullptr) throw std::logic_error(name);
+    return *unit;
+  }
+  HWND Control(const char* name, std::uint32_t window = kMainWindow) {
+    auto& view = dynamic_cast<gui::win32::WindowView&>(*forms_->FindWindow(window)->view());
+    HWND control = view.HandleOf(Unit(name, window));
+    if (control == nullptr) throw std::logic_error(name);
+    return control;
+  }
+  HWND Main(std::uint32_t window = kMainWindow) {
+    return desktop_.HandleOf(*forms_->FindWindow(window));
+  }
+  // The text replaces the box's as a paste does: the box tells its window.
+  void Type(const char* box, const char* utf8, std::uint32_t window = kMainWindow) {
+    SendMessageW(Control(box, window), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(platform::win32::Utf8ToWide(utf8).c_str()));
+  }
+  std::string Text(const char* box) {
+    return platform::GbkToUtf8(dynamic_cast<forms::EditBox&>(Unit(box)).content());
+  }
+  bool Click(const char* button, std::uint32_t window = kMainWindow) {
+    HWND control = Control(button, window);
+    if (!IsWindowEnabled(control) || !IsWindowVisible(control)) return false;
+    SendMessageW(control, BM_CLICK, 0, 0);
+    desktop_.Drain();
+    return true;
+  }
+  void Key(const char* unit, WPARAM key) {
+    SendMessageW(Control(unit), WM_KEYDOWN, key, 0);
+    desktop_.Drain();
+  }
+  // A click on a page's tab: the strip changes its selection and says so.
+  void ShowPage(int page) {
+    HWND tab = Control("选择夹1");
+    SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR change{tab, static_cast<UINT_PTR>(GetDlgCtrlID(tab)), TCN_SELCHANGE};
+    SendMessageW(Main(), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    desktop_.Drain();
+  }
+  forms::ListView& List(const char* name) { return dynamic_cast<forms::ListView&>(Unit(name)); }
+  std::string Cell(const char* list, int row, int column) {
+    return platform::GbkToUtf8(List(list).CellText(row, column));
+  }
+  // A mouse click on the row's check box.
+  void TickRow(const char* list, int row) {
+    HWND control = Control(list);
+    RECT box{};
+    ListView_GetItemRect(control, row, &box, LVIR_ICON);
+    LVHITTESTINFO probe{};
+    // The state icon lies left of the item's icon.
+    probe.pt = {box.left - 8, (box.top + box.bottom) / 2};
+    ListView_HitTest(control, &probe);
+    LPARAM at = MAKELPARAM(probe.pt.x, probe.pt.y);
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(control, WM_LBUTTONUP, 0, at);
+    desktop_.Drain();
+  }
+  bool Ticked(const char* list, int row) { return List(list).StateImage(row) == 2; }
+  void TakeOrder(const char* number, const char* customer, const char* marketplace,
+                 const char* goods, const char* price, const char* paid) {
+    Type("代购单号_编辑框", number);
+    Type("客户姓名", customer);
+    Type("联系方法", "13800000001");
+    Type("淘宝单号", marketplace);
+    Type("商品名称", goods);
+    Type("商品单价", price);
+    Type("手续费", "5");
+    Type("实收款", paid);
+    Type("商品链接", "http://shop.example/1");
+    // Taking a deposit, and adding for good.
+    dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
+    dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
+    ASSERT_TRUE(Click("添加"));
+    ASSERT_TRUE(Click("保存报表"));
+  }
+
+  testing_support::TempDir folder_;
+  platform::FixedClock clock_;
+  platform::ScriptedDialogs dialogs_;
+  platform::ScopedServices services_;
+  gui::win32::Desktop desktop_;
+  std::unique_ptr<forms::FormRuntime> forms_;
+  std::unique_ptr<forms::ScopedFormRuntime> current_;
+};
+
+TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) {
+  // A wine server started without an X display makes no windows.
+  if (Main() == nullptr) GTEST_SKIP() << "no display";
+  wchar_t title[64];
+  GetWindowTextW(Main(), title, 64);
+  EXPECT_EQ(platform::win32::WideToUtf8(title), "代购店");
+
+  TakeOrder("L001", "张三", "TB900", "毛衣", "100", "30");
+  // The customer's boxes are closed while the order is open.
+  EXPECT_FALSE(IsWindowEnabled(Control("客户姓名")));
+  ASSERT_TRUE(Click("新订单"));
+  clock_.Set({2026, 12, 1, 10, 0, 0});
+  TakeOrder("L002", "王五", "TB901", "围巾", "80", "50");
+  EXPECT_TRUE(dialogs_.errors().empty());
+
+  // Arrival: both listed, the first ticked with a click on its check box.
+  ShowPage(kArrivalPage);
+  EXPECT_TRUE(IsWindowVisible(Control("到货超级列表框")));
+  EXPECT_FALSE(IsWindowVisible(Control("添加")));
+  ASSERT_TRUE(Click("到货查找"));
+  ASSERT_EQ(List("到货超级列表框").row_count(), 2);
+  EXPECT_EQ(ListView_GetItemCount(Control("到货超级列表框")), 2);
+  TickRow("到货超级列表框", 0);
+  EXPECT_TRUE(Ticked("到货超级列表框", 0));
+  EXPECT_FALSE(Ticked("到货超级列表框", 1));
+  clock_.Set({2026, 12, 3, 10, 0, 0});
+  ASSERT_TRUE(Click("批量确认到货"));
+  ASSERT_EQ(List("到货超级列表框").row_count(), 1);
+  EXPECT_EQ(Cell("到货超级列表框", 0, 1), "L002");
+
+  // Pickup of the order that arrived.
+  ShowPage(kPickupPage);
+  ASSERT_TRUE(Click("提货查找"));
+  ASSERT_EQ(List("提货超级列表框").row_count(), 1);
+  TickRow("提货超级列表框", 0);
+  Type("提货人姓名", "张三");
+  clock_.Set({2026, 12, 4, 11, 0, 0});
+  dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
+  ASSERT_TRUE(Click("提货"));
+  EXPECT_EQ(List("提货超级列表框").row_count(), 0);
+  EXPECT_EQ(Text("提货人姓名"), "");
+
+  // The query: Enter in the number box presses its button. The list's
+  // pop-up menu item 删除订单 (chosen as the menu hands a choice on) opens
+  // the cancellation window.
+  ShowPage(kQueryPage);
+  Type("查询购订单号", "L002");
+  Key("查询购订单号", VK_RETURN);
+  if (List("查询超级列表框1").row_count() == 0) {
+    ASSERT_TRUE(Click("订单编号查询"));
+  }
+  ASSERT_EQ(List("查询超级列表框1").row_count(), 1);
+  HWND query = Control("查询超级列表框1");
+  ListView_SetItemState(query, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(List("查询超级列表框1").selected_row(), 0);
+  std::uint32_t cancel_item = 0;
+  for (const forms::MenuItemState& item : forms_->FindWindow(kMainWindow)->menu())
+    if (item.caption == "删除订单"_gbk) cancel_item = item.id;
+  ASSERT_NE(cancel_item, 0u);
+  dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
+  bool cancelled_in_window = false;
+  // The cancellation window is modal: its part runs in its own loop.
+  desktop_.Post([&] {
+    if (forms_->FindWindow(kCancellationWindow) == nullptr) return;
+    Type("编辑框1", "不要了", kCancellationWindow);
+    Type("编辑框2", "50", kCancellationWindow);
+    clock_.Set({2026, 12, 2, 15, 0, 0});
+    dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
+    cancelled_in_window = Click("按钮2", kCancellationWindow);
+  });
+  forms_->ChooseMenuItem(*forms_->FindWindow(kMainWindow), cancel_item);
+  desktop_.Drain();
+  EXPECT_TRUE(cancelled_in_window);
+  EXPECT_EQ(forms_->FindWindow(kCancellationWindow), nullptr);
+  ASSERT_EQ(List("查询超级列表框1").row_count(), 1);
+  EXPECT_EQ(Cell("查询超级列表框1", 0, 8), "悔单");
+
+  // The report page finds the first order's receipt.
+  ShowPage(kReportPage);
+  Type("报表订单号", "L001");
+  ASSERT_TRUE(Click("订单编号查询3"));
+
+  // The menu bar opens the settings window; Esc closes it.
+  bool settings_open = false;
+  PostMessageW(Main(), WM_COMMAND, 1, 0);
+  desktop_.Post([&] {
+    forms::Window* settings = forms_->FindWindow(kSettingsWindow);
+    settings_open = settings != nullptr;
+    if (settings_open) SendMessageW(Main(kSettingsWindow), WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  desktop_.Drain();
+  EXPECT_TRUE(settings_open);
+  EXPECT_EQ(forms_->FindWindow(kSettingsWindow), nullptr);
+  EXPECT_TRUE(dialogs_.errors().empty());
+
+  // The ledger on disk.
+  ASSERT_TRUE(store::SelectDatabase("流水账"_gbk));
+  ASSERT_EQ(store::GetRecordCount(), 2);
+  store::GoTo(1);
+  EXPECT_EQ(store::ReadField(1).AsText(), "L001");
+  EXPECT_EQ(store::ReadField(3).AsText(), "毛衣"_gbk);
+  EXPECT_EQ(store::ReadField(14).AsText(), "张三"_gbk);
+  store::GoTo(2);
+  EXPECT_EQ(store::ReadField(1).AsText(), "L002");
+  EXPECT_EQ(store::ReadField(18).AsText(), "悔单"_gbk);
+}
+
+}  // namespace
