@@ -7,8 +7,11 @@
 // clang-format on
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/gbk.h"
+#include "platform/win32/progress_window.h"
 #include "platform/win32/wide.h"
 
 namespace platform::win32 {
@@ -68,19 +71,36 @@ HWND Child(HWND parent, const wchar_t* type, const std::wstring& text, DWORD sty
   return child;
 }
 
-// "PDF 文件 (*.pdf)" as the dialog's filter: the name, then its patterns.
-std::wstring FilterOf(std::string_view filter) {
-  std::wstring name = GbkToWide(filter);
-  std::wstring patterns = L"*.*";
-  auto open = name.rfind(L'('), close = name.rfind(L')');
-  if (open != std::wstring::npos && close != std::wstring::npos && close > open + 1)
-    patterns = name.substr(open + 1, close - open - 1);
-  for (wchar_t& ch : patterns)
-    if (ch == L' ') ch = L';';
-  std::wstring out = name;
-  out += L'\0';
-  out += patterns;
-  out += L'\0';
+// The dialog's filter from "PDF 文件 (*.pdf)" or several such kinds separated
+// by ";;": each kind's name, then its patterns. `ends` gets each kind's first
+// end ("pdf"), empty where it has none.
+std::wstring FilterOf(std::string_view filter, std::vector<std::wstring>& ends) {
+  std::wstring out;
+  std::wstring all = GbkToWide(filter);
+  std::size_t from = 0;
+  while (from <= all.size()) {
+    std::size_t to = all.find(L";;", from);
+    if (to == std::wstring::npos) to = all.size();
+    std::wstring name = all.substr(from, to - from);
+    from = to + 2;
+    if (name.empty()) continue;
+    std::wstring patterns = L"*.*";
+    auto open = name.rfind(L'('), close = name.rfind(L')');
+    if (open != std::wstring::npos && close != std::wstring::npos && close > open + 1)
+      patterns = name.substr(open + 1, close - open - 1);
+    for (wchar_t& ch : patterns)
+      if (ch == L' ') ch = L';';
+    std::wstring end;
+    if (patterns.rfind(L"*.", 0) == 0) {
+      end = patterns.substr(2, patterns.find(L';') - 2);
+      if (end.find_first_of(L"*?") != std::wstring::npos) end.clear();
+    }
+    ends.push_back(end);
+    out += name;
+    out += L'\0';
+    out += patterns;
+    out += L'\0';
+  }
   return out;
 }
 
@@ -161,7 +181,8 @@ std::optional<std::string> Dialogs::AskSaveFileName(std::string_view caption,
     if (ch == L'/') ch = L'\\';
   file.resize(std::max<std::size_t>(file.size() + 1, 32768), L'\0');
   std::wstring title = GbkToWide(caption);
-  std::wstring filters = FilterOf(filter);
+  std::vector<std::wstring> ends;
+  std::wstring filters = FilterOf(filter, ends);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = Owner();
@@ -169,9 +190,17 @@ std::optional<std::string> Dialogs::AskSaveFileName(std::string_view caption,
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
+  // With a default end the dialog gives a bare name the end of the kind
+  // chosen, before it asks about replacing a file.
+  if (!ends.empty() && !ends.front().empty()) dialog.lpstrDefExt = ends.front().c_str();
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
   if (!GetSaveFileNameW(&dialog)) return std::nullopt;
   file.resize(std::wcslen(file.c_str()));
+  // A dialog that left the name bare all the same gets the chosen kind's end.
+  const std::size_t kind = dialog.nFilterIndex >= 1 ? dialog.nFilterIndex - 1 : 0;
+  const std::size_t name_at = file.find_last_of(L"\\/") + 1;
+  if (kind < ends.size() && !ends[kind].empty() && file.find(L'.', name_at) == std::wstring::npos)
+    file += L"." + ends[kind];
   return WideToGbk(file);
 }
 
@@ -179,6 +208,11 @@ bool Dialogs::OpenWebPage(std::string_view address) {
   auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, L"open", GbkToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
+}
+
+std::unique_ptr<ProgressWindow> Dialogs::OpenProgress(std::string_view caption,
+                                                      std::string_view text) {
+  return OpenProgressWindow(caption, text);
 }
 
 void Dialogs::ShowStatus(std::string_view gbk) {

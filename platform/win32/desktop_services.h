@@ -26,6 +26,9 @@ class Dialogs : public UserDialogs {
                                              std::string_view proposed_path,
                                              std::string_view filter) override;
   bool OpenWebPage(std::string_view address) override;
+  // A small window with the text and a bar, shown after half a second.
+  std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                               std::string_view text) override;
   // Shown in the status bar marked with kStatusLineProp.
   void ShowStatus(std::string_view gbk) override;
   int CursorX() override;
