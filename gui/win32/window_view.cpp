@@ -16,6 +16,7 @@
 #include "forms/units/report_units.h"
 #include "forms/units/tab.h"
 #include "gui/win32/desktop.h"
+#include "gui/win32/grid_view.h"
 #include "platform/gbk.h"
 #include "platform/services.h"
 #include "platform/win32/wide.h"
@@ -27,6 +28,8 @@ namespace {
 using platform::win32::GbkToWide;
 
 constexpr wchar_t kWindowClass[] = L"OrderDeskWindow";
+// The grid's window: the view paints it and keeps its scroll bars.
+constexpr wchar_t kGridClass[] = L"OrderDeskGrid";
 // Marks the main window's status bar for the status-line service.
 constexpr wchar_t kStatusLineProp[] = L"OrderDeskStatusLine";
 constexpr UINT_PTR kSubclassId = 1;
@@ -45,6 +48,13 @@ void WindowView::RegisterWindowClass() {
   wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
   wc.lpszClassName = kWindowClass;
   RegisterClassExW(&wc);
+  WNDCLASSEXW grid{};
+  grid.cbSize = sizeof grid;
+  grid.lpfnWndProc = &DefWindowProcW;
+  grid.hInstance = wc.hInstance;
+  grid.hCursor = wc.hCursor;
+  grid.lpszClassName = kGridClass;
+  RegisterClassExW(&grid);
 }
 
 namespace {
@@ -89,6 +99,8 @@ WindowView::WindowView(forms::Window& window, Desktop& desktop)
     if (HWND control = CreateControl(*unit)) {
       controls_[unit.get()] = control;
       units_[control] = unit.get();
+      if (dynamic_cast<forms::Grid*>(unit.get()) != nullptr)
+        grids_[unit.get()] = std::make_unique<GridView>(control);
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(desktop_.font()), FALSE);
       SetWindowSubclass(control, &ControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
@@ -188,8 +200,8 @@ HWND WindowView::CreateControl(forms::Unit& unit) {
     style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
     (void)list;
   } else if (dynamic_cast<forms::Grid*>(&unit) != nullptr) {
-    type = WC_STATICW;
-    style |= SS_WHITERECT;
+    type = kGridClass;
+    ex_style = WS_EX_CLIENTEDGE;
   }
   if (type == nullptr) return nullptr;
   HWND control = CreateWindowExW(ex_style, type, L"", style, 0, 0, 0, 0, main_, nullptr,
@@ -396,8 +408,9 @@ void WindowView::Refresh(forms::Unit& unit, forms::Change what) {
           mirroring_ = false;
           Place(unit);
         }
-      } else if (dynamic_cast<forms::Grid*>(&unit) != nullptr) {
-        InvalidateRect(control, nullptr, TRUE);
+      } else if (auto* grid = dynamic_cast<forms::Grid*>(&unit)) {
+        // The table it shows has changed.
+        if (auto it = grids_.find(&unit); it != grids_.end()) it->second->SetTable(grid->table());
       }
       break;
     case forms::Change::kPage:
@@ -664,6 +677,17 @@ LRESULT CALLBACK WindowView::ControlProc(HWND hwnd, UINT message, WPARAM wparam,
 
 bool WindowView::ControlMessage(forms::Unit& unit, UINT message, WPARAM wparam, LRESULT& result) {
   result = 0;
+  if (auto grid = grids_.find(&unit); grid != grids_.end())
+    if (grid->second->Message(message, wparam, result)) return true;
+  if (message == WM_ERASEBKGND && dynamic_cast<forms::GroupBox*>(&unit) != nullptr) {
+    // A group box draws only its frame and caption, and the window does not
+    // paint under its controls: the face colour fills what lies inside.
+    RECT inside{};
+    GetClientRect(HandleOf(unit), &inside);
+    FillRect(reinterpret_cast<HDC>(wparam), &inside, GetSysColorBrush(COLOR_BTNFACE));
+    result = 1;
+    return true;
+  }
   forms::FormRuntime& runtime = window_.runtime();
   switch (message) {
     case WM_KEYDOWN:

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ class EditBox;
 namespace gui::win32 {
 
 class Desktop;
+class GridView;
 
 class WindowView : public forms::WindowView {
  public:
@@ -72,6 +74,7 @@ class WindowView : public forms::WindowView {
   std::vector<std::uint32_t> menu_ids_;  // command id - 1 -> menu item id
   std::map<const forms::Unit*, HWND> controls_;
   std::map<HWND, forms::Unit*> units_;
+  std::map<const forms::Unit*, std::unique_ptr<GridView>> grids_;
   bool can_grow_ = false;
   int design_width_ = 0, design_height_ = 0;
   std::map<const forms::Unit*, forms::Rect> grown_;
