@@ -2,7 +2,8 @@
 # Exports the query page's date query (three orders, one sorted order, the
 # totals rows) to a workbook through the headless driver, as 导出到Excel
 # writes it, and renders the workbook's sheet as a spreadsheet program
-# prints it into docs/exported_sheet.png. Needs ssconvert (gnumeric) and
+# prints it into docs/exported_sheet.png. Needs ssconvert (gnumeric, which
+# CI does not install: only this picture needs it) and
 # pdftoppm (poppler-utils).
 #   docs/make_export_png.sh [BUILD_DIR]
 set -euo pipefail
