@@ -17,6 +17,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
   # wine'"'"'s menu and title font has no Chinese: a CJK font behind it.
   $wine reg add "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink" \
     /v Tahoma /t REG_MULTI_SZ /d "wqy-zenhei.ttc,WenQuanYi Zen Hei" /f > /dev/null 2>&1
+  # There is no window manager in the X session to draw the title bars:
+  # wine draws them itself.
+  $wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Decorated /t REG_SZ /d N /f > /dev/null 2>&1
   $wine "$build/tools/ldgtool/ldgtool.exe" init "Z:$data" >&2
   $wine "$build/app/orderdesk.exe" --dir "Z:$data" --screenshots "Z:$out" > /dev/null
   /usr/lib/wine/wineserver -k

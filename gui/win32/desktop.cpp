@@ -27,7 +27,8 @@ bool HasFace(HDC dc, const wchar_t* face) {
 
 // The desk's own face on a Chinese Windows; elsewhere (wine on a Linux
 // machine, say) a CJK family the system has. A face the system lacks would
-// be replaced by one that shows Latin letters as boxes.
+// be replaced by one that shows Latin letters as boxes. 12 pixels is the
+// 9-point text the forms were laid out for.
 HFONT MakeFont() {
   const wchar_t* face = L"SimSun";
   HDC dc = GetDC(nullptr);
@@ -39,7 +40,7 @@ HFONT MakeFont() {
       break;
     }
   ReleaseDC(nullptr, dc);
-  return CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+  return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }

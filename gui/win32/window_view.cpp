@@ -138,6 +138,24 @@ WindowView::WindowView(forms::Window& window, Desktop& desktop)
                       forms::Change::kSelection, forms::Change::kRows})
       UnitChanged(model, what, -1);
   }
+  // A caption grown downwards may end below the layout's window: the window
+  // grows with it rather than cut its last lines.
+  int placed_bottom = 0;
+  for (auto& [unit, control] : controls_) {
+    if (unit->container() != nullptr || dynamic_cast<const forms::Label*>(unit) == nullptr)
+      continue;
+    RECT box{};
+    GetWindowRect(control, &box);
+    MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&box), 2);
+    placed_bottom = std::max<int>(placed_bottom, box.bottom + 4);
+  }
+  if (placed_bottom > design_height_) {
+    design_height_ = placed_bottom;
+    RECT grown{0, 0, design_width_, design_height_ + status_height};
+    AdjustWindowRectEx(&grown, style, menu_ != nullptr, WS_EX_CONTROLPARENT);
+    SetWindowPos(main_, nullptr, 0, 0, grown.right - grown.left, grown.bottom - grown.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
   if (!controls_.empty()) {
     auto& first = *const_cast<forms::Unit*>(controls_.begin()->first);
     Refresh(first, forms::Change::kVisibility);
@@ -281,6 +299,9 @@ void WindowView::Place(forms::Unit& unit) {
   // one-line caption that would be cut grows its label to the right.
   if (auto* label = dynamic_cast<forms::Label*>(&unit)) {
     std::wstring caption = GbkToWide(label->caption());
+    // Trailing blanks draw nothing, but measured they would grow the label
+    // over a neighbour on its right (a static control paints its whole box).
+    caption.erase(caption.find_last_not_of(L" \t\u3000") + 1);
     if (caption.find(L'\n') == std::wstring::npos && !caption.empty()) {
       HDC dc = GetDC(control);
       HGDIOBJ old = SelectObject(dc, desktop_.font());
@@ -288,11 +309,45 @@ void WindowView::Place(forms::Unit& unit) {
       GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
       SelectObject(dc, old);
       ReleaseDC(control, dc);
-      rect.width = std::max<int>(rect.width, size.cx + 2);
+      // A left-aligned caption is also no wider than its text: the forms
+      // lay captions over the start of the value beside them, which a
+      // static control's painted box would hide.
+      if (label->settings().alignment == 0)
+        rect.width = size.cx + 2;
+      else
+        rect.width = std::max<int>(rect.width, size.cx + 2);
+      rect.width = std::min(rect.width, RoomRightOf(unit, rect));
+    } else if (!caption.empty()) {
+      // A caption of several lines grows downwards, wrapped at its width.
+      HDC dc = GetDC(control);
+      HGDIOBJ old = SelectObject(dc, desktop_.font());
+      RECT needed{0, 0, rect.width, 0};
+      DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &needed,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      SelectObject(dc, old);
+      ReleaseDC(control, dc);
+      rect.height = std::max<int>(rect.height, needed.bottom);
     }
   }
   SetWindowPos(control, nullptr, rect.left, rect.top, rect.width, rect.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int WindowView::RoomRightOf(const forms::Unit& label, const forms::Rect& grown) const {
+  // A static control paints its whole box: grown over the value shown to
+  // its right, it would hide the value's first characters. It stops short
+  // of the nearest unit of its row instead, never below its own width.
+  const forms::Rect own = ClientRectOf(label);
+  int room = grown.width;
+  for (const auto& other : window_.units()) {
+    if (other.get() == &label || other->container() != label.container()) continue;
+    if (HandleOf(*other) == nullptr) continue;
+    const forms::Rect rect = ClientRectOf(*other);
+    const bool same_row = rect.top < own.top + own.height && own.top < rect.top + rect.height;
+    if (same_row && rect.left >= own.left + own.width && rect.left < own.left + room)
+      room = rect.left - own.left;
+  }
+  return std::max(room, own.width);
 }
 
 void WindowView::StackControls() {

@@ -59,6 +59,7 @@ class WindowView : public forms::WindowView {
   forms::Rect ClientRectOf(const forms::Unit& unit) const;
   void Regrow();
   void ShowSortOrder(const forms::Unit& unit);
+  int RoomRightOf(const forms::Unit& label, const forms::Rect& grown) const;
   void StackControls();
   forms::Unit* UnitOf(HWND control) const;
   void TypeInto(forms::EditBox& box, HWND edit);
