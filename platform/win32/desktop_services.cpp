@@ -104,21 +104,63 @@ std::wstring FilterOf(std::string_view filter, std::vector<std::wstring>& ends) 
   return out;
 }
 
+// The system's message box labels its buttons in the system's language;
+// the desk's boxes speak Chinese on any Windows. A hook on the calling
+// thread sees the box as it is activated and relabels its buttons; the
+// hook procedure gets no context, and needs none.
+LRESULT CALLBACK RelabelBoxButtons(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_ACTIVATE) {
+    auto box = reinterpret_cast<HWND>(wparam);
+    wchar_t type[16] = {};
+    GetClassNameW(box, type, 16);
+    if (std::wcscmp(type, L"#32770") == 0) {
+      static constexpr struct {
+        int id;
+        const wchar_t* text;
+      } kLabels[] = {{IDOK, L"\u786e\u5b9a"},    {IDCANCEL, L"\u53d6\u6d88"},
+                     {IDYES, L"\u662f"},         {IDNO, L"\u5426"},
+                     {IDABORT, L"\u4e2d\u6b62"}, {IDRETRY, L"\u91cd\u8bd5"},
+                     {IDIGNORE, L"\u5ffd\u7565"}};
+      for (const auto& label : kLabels)
+        if (HWND button = GetDlgItem(box, label.id)) SetWindowTextW(button, label.text);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// The hook is held for one box's life.
+class ChineseButtons {
+ public:
+  ChineseButtons()
+      : hook_(SetWindowsHookExW(WH_CBT, &RelabelBoxButtons, nullptr, GetCurrentThreadId())) {}
+  ~ChineseButtons() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  }
+  ChineseButtons(const ChineseButtons&) = delete;
+  ChineseButtons& operator=(const ChineseButtons&) = delete;
+
+ private:
+  HHOOK hook_;
+};
+
+int ShowBox(const std::wstring& text, const std::wstring& caption, UINT style) {
+  ChineseButtons labels;
+  return MessageBoxW(Owner(), text.c_str(), caption.c_str(), style);
+}
+
 }  // namespace
 
 BoxAnswer Dialogs::ShowMessageBox(std::string_view text, std::string_view caption,
                                   std::uint32_t style) {
   // The style's bits are the system's own: buttons, icon, default button.
-  int pressed = MessageBoxW(Owner(), GbkToWide(text).c_str(), GbkToWide(caption).c_str(),
-                            (style & 0xF7F) | MB_TASKMODAL);
+  int pressed = ShowBox(GbkToWide(text), GbkToWide(caption), (style & 0xF7F) | MB_TASKMODAL);
   // IDOK (1) ... IDNO (7) follow the answers' order.
   if (pressed < IDOK || pressed > IDNO) return BoxAnswer::kCancel;
   return static_cast<BoxAnswer>(pressed - 1);
 }
 
 void Dialogs::ShowRuntimeError(std::string_view text) {
-  MessageBoxW(Owner(), GbkToWide(text).c_str(), L"\u9519\u8bef",
-              MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  ShowBox(GbkToWide(text), L"\u9519\u8bef", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 std::optional<std::string> Dialogs::AskPassword(std::string_view prompt_text,

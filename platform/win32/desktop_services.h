@@ -14,7 +14,7 @@ inline constexpr wchar_t kStatusLineProp[] = L"OrderDeskStatusLine";
 class Dialogs : public UserDialogs {
  public:
   // MessageBoxW over the active window: the style's buttons, icon and default
-  // button are the system's own, captions in the system's language.
+  // button are the system's own, the buttons labelled in Chinese.
   BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption,
                            std::uint32_t style) override;
   void ShowRuntimeError(std::string_view text) override;
