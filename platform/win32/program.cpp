@@ -24,6 +24,21 @@ ProgramStart::ProgramStart(int argc, char** argv) {
   }
   for (std::string& arg : args_) pointers_.push_back(arg.data());
   pointers_.push_back(nullptr);
+  // The desk is a windowed program (no console window beside its windows):
+  // started from a console without redirection it has no standard streams,
+  // so a script's transcript and the messages go to the console it was
+  // started from. Streams that are redirected are kept.
+  auto missing = [](DWORD which) {
+    HANDLE handle = GetStdHandle(which);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+  };
+  const bool out = missing(STD_OUTPUT_HANDLE), err = missing(STD_ERROR_HANDLE),
+             in = missing(STD_INPUT_HANDLE);
+  if ((out || err || in) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (out) (void)std::freopen("CONOUT$", "w", stdout);
+    if (err) (void)std::freopen("CONOUT$", "w", stderr);
+    if (in) (void)std::freopen("CONIN$", "r", stdin);
+  }
   // Text mode would put CR before every LF written and take it off on reading.
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);

@@ -38,6 +38,10 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(Win32MessageBox, ButtonsSpeakChineseAndTheClickedOneIsTheAnswer) {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (probe == nullptr) GTEST_SKIP() << "no display";
+  DestroyWindow(probe);
   platform::win32::Dialogs dialogs;
   SetTimer(nullptr, 0, 300, &AnswerBox);
   platform::BoxAnswer answer =
