@@ -25,11 +25,38 @@ class MappedFile {
   // Bytes [offset, offset + length) shared with the file, which is first
   // extended to hold them (never shortened); empty when that fails. The
   // mapping lasts as long as the MappedFile. `offset` is a multiple of 4096.
+  // Once the file has been found cut short, nothing more is mapped.
   std::span<std::uint8_t> Map(std::uint64_t offset, std::size_t length);
+
+  // Fills `bytes` (whole pages) with what the file holds from `offset`;
+  // must not allocate (it runs where a page is found missing).
+  using Refill = void (*)(void* context, std::uint64_t offset, std::span<std::uint8_t> bytes);
+  // The file's own user may still cut it short behind the program's back:
+  // touching a mapped page that lies beyond its new end would end the
+  // process (SIGBUS). With a refill, such a page is replaced, in this
+  // process only, by private memory that `refill` fills, and the file is no
+  // longer extended. What is replaced at once is the page, or from
+  // `unit_start` on the file's unit of `unit_bytes` that holds it (as far as
+  // it is mapped in one piece). Set it before the first Map. On Windows a
+  // mapped file cannot be cut, and this changes nothing.
+  void SetRefill(Refill refill, void* context, std::uint64_t unit_start = 0,
+                 std::uint64_t unit_bytes = 4096) {
+    refill_ = {refill, context, unit_start, unit_bytes};
+  }
+  struct RefillWith {
+    Refill refill = nullptr;
+    void* context = nullptr;
+    std::uint64_t unit_start = 0;
+    std::uint64_t unit_bytes = 4096;
+  };
 
  private:
   // The system's file: a descriptor on POSIX systems, a HANDLE on Windows.
   explicit MappedFile(std::intptr_t file) : file_(file) {}
+  RefillWith refill_;
+  // The end of what this process has mapped: a file found shorter has been cut.
+  std::uint64_t mapped_end_ = 0;
+  bool cut_ = false;
   struct Mapping {
     void* address;
     std::size_t length;

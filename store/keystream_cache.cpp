@@ -62,11 +62,24 @@ std::string KeystreamCache::FileName(const std::string& digest) {
   return name;
 }
 
+void KeystreamCache::RefillPage(void* refiller, std::uint64_t offset,
+                                std::span<std::uint8_t> page) {
+  // The header and the check table read as zeros: every chunk not yet
+  // verified is computed again. A chunk is computed as it was.
+  const auto* with = static_cast<const Refiller*>(refiller);
+  if (offset < kHeadBytes || with->alone == nullptr) return;
+  with->alone(with->context, (offset - kHeadBytes) / kPageBytes, page);
+}
+
 std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
-                                                     const std::string& digest) {
+                                                     const std::string& digest,
+                                                     ComputePagesAlone alone,
+                                                     const void* alone_context) {
   if (folder.empty()) return nullptr;
   auto file = platform::MappedFile::Open(folder + "/" + FileName(digest));
   if (!file) return nullptr;
+  auto refiller = std::make_unique<Refiller>(Refiller{alone, alone_context});
+  file->SetRefill(&RefillPage, refiller.get(), kHeadBytes, kChunkBytes);
   std::span<std::uint8_t> head = file->Map(0, kHeadBytes);
   if (head.empty()) return nullptr;
   const Md5Digest check = DigestOf("check of the page keystreams of ", digest);
@@ -79,12 +92,14 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
     std::memcpy(head.data(), header.data(), header.size());
   }
   return std::unique_ptr<KeystreamCache>(
-      new KeystreamCache(std::move(file), head, Load64(check.data())));
+      new KeystreamCache(std::move(refiller), std::move(file), head, Load64(check.data())));
 }
 
-KeystreamCache::KeystreamCache(std::unique_ptr<platform::MappedFile> file,
+KeystreamCache::KeystreamCache(std::unique_ptr<Refiller> refiller,
+                               std::unique_ptr<platform::MappedFile> file,
                                std::span<std::uint8_t> head, std::uint64_t password_check)
-    : file_(std::move(file)),
+    : refiller_(std::move(refiller)),
+      file_(std::move(file)),
       head_(head),
       password_check_(password_check),
       chunks_(kMaxChunks),

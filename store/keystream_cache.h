@@ -34,9 +34,19 @@ class KeystreamCache {
   // Computes the keystream of `page` into `out` (kCipherPageSize bytes).
   using ComputePage = std::function<void(std::uint64_t page, std::span<std::uint8_t> out)>;
 
+  // Computes the keystreams of the pages from `first` on into `out` (whole
+  // pages) as ComputePage does, using nothing another thread may change and
+  // allocating nothing.
+  using ComputePagesAlone = void (*)(const void* context, std::uint64_t first,
+                                     std::span<std::uint8_t> out);
+
   // The cache file of the password whose digest text is `digest` in
-  // `folder`; nullptr when it cannot be opened or mapped.
-  static std::unique_ptr<KeystreamCache> Open(const std::string& folder, const std::string& digest);
+  // `folder`; nullptr when it cannot be opened or mapped. Pages lost from
+  // under the mapping (the file cut short while in use) are computed again
+  // with `alone`, when given, in this process's memory.
+  static std::unique_ptr<KeystreamCache> Open(const std::string& folder, const std::string& digest,
+                                              ComputePagesAlone alone = nullptr,
+                                              const void* alone_context = nullptr);
   // The file's name in its folder for the password of `digest`.
   static std::string FileName(const std::string& digest);
 
@@ -61,8 +71,14 @@ class KeystreamCache {
 
  private:
   static constexpr std::uint64_t kPageBytes = 4096;
-  KeystreamCache(std::unique_ptr<platform::MappedFile> file, std::span<std::uint8_t> head,
-                 std::uint64_t password_check);
+  // What a page lost from under the mapping is refilled with.
+  struct Refiller {
+    ComputePagesAlone alone = nullptr;
+    const void* context = nullptr;
+  };
+  static void RefillPage(void* refiller, std::uint64_t offset, std::span<std::uint8_t> page);
+  KeystreamCache(std::unique_ptr<Refiller> refiller, std::unique_ptr<platform::MappedFile> file,
+                 std::span<std::uint8_t> head, std::uint64_t password_check);
   std::uint64_t ChunkCheck(std::uint64_t chunk, std::span<const std::uint8_t> bytes) const;
   // The bytes of `chunk`: in the piece MapAhead mapped, else mapped anew
   // unless `only_ahead`; empty when that fails.
@@ -75,6 +91,7 @@ class KeystreamCache {
     ~ScopeRelease() { flag.store(false, std::memory_order_release); }
   };
 
+  std::unique_ptr<Refiller> refiller_;  // outlives file_'s mappings
   std::unique_ptr<platform::MappedFile> file_;
   std::mutex mapping_;  // guards file_'s mappings and ahead_
   std::span<std::uint8_t> ahead_;

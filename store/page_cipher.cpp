@@ -67,8 +67,26 @@ std::uint32_t PageCipher::PageSalt(std::uint64_t page) {
 }
 
 void PageCipher::ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out) {
+  KeystreamOfSalt(page, PageSalt(page), out);
+}
+
+void PageCipher::ComputeKeystreamsAlone(const void* cipher, std::uint64_t first,
+                                        std::span<std::uint8_t> out) {
+  const auto& self = *static_cast<const PageCipher*>(cipher);
+  // The salts from a fresh base schedule: the shared one and its bytes may
+  // be growing on another thread.
+  Rc4 base(Bytes(self.password_));
+  base.Discard(static_cast<std::size_t>(first * 4));
+  for (std::size_t at = 0; at + kCipherPageSize <= out.size(); at += kCipherPageSize) {
+    std::uint32_t salt = 0;
+    for (int k = 0; k < 4; ++k) salt |= std::uint32_t{base.Next()} << (8 * k);
+    self.KeystreamOfSalt(first + at / kCipherPageSize, salt, out.subspan(at, kCipherPageSize));
+  }
+}
+
+void PageCipher::KeystreamOfSalt(std::uint64_t page, std::uint32_t salt,
+                                 std::span<std::uint8_t> out) const {
   // Page key: salt (4, little-endian), digest text (32), page ^ salt (4).
-  std::uint32_t salt = PageSalt(page);
   std::uint32_t mixed = static_cast<std::uint32_t>(page) ^ salt;
   std::array<std::uint8_t, 40> key{};
   for (int k = 0; k < 4; ++k) {
@@ -84,7 +102,7 @@ void PageCipher::ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> ou
 bool PageCipher::OpenCache() {
   if (cache_) return true;
   if (cache_failed_ || cache_folder_.empty()) return false;
-  cache_ = KeystreamCache::Open(cache_folder_, digest_);
+  cache_ = KeystreamCache::Open(cache_folder_, digest_, &ComputeKeystreamsAlone, this);
   cache_failed_ = cache_ == nullptr;
   return !cache_failed_;
 }

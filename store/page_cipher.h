@@ -76,6 +76,11 @@ class PageCipher {
   // The page's kCipherPageSize keystream bytes.
   const std::uint8_t* PageKeystream(std::uint64_t page);
   void ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out);
+  // The keystreams of consecutive pages from the password alone: for pages
+  // lost from the cache file's mapping, computed wherever the loss is found.
+  static void ComputeKeystreamsAlone(const void* cipher, std::uint64_t first,
+                                     std::span<std::uint8_t> out);
+  void KeystreamOfSalt(std::uint64_t page, std::uint32_t salt, std::span<std::uint8_t> out) const;
   // From the cache file; nullptr when there is none or it fails.
   const std::uint8_t* FileKeystream(std::uint64_t page);
   // Opens the cache file once; false when there is none or it failed.

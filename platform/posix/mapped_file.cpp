@@ -5,14 +5,129 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 #include <system_error>
 
 namespace platform {
+namespace {
+
+// The mapped pieces of files that have a refill, where the bus-error
+// handler finds them. A signal handler is given no context of its own, so
+// this table is the process's; its slots are claimed and released with
+// atomics, which the handler may read at any moment.
+struct GuardedPiece {
+  std::atomic<std::uint8_t*> start{nullptr};
+  // Set before start is published, read after it.
+  std::size_t length = 0;
+  std::uint64_t offset = 0;
+  MappedFile::RefillWith refill;
+  std::atomic<bool> claimed{false};
+};
+// Room for every chunk of the largest cache mapped apart, with its head and more.
+constexpr std::size_t kGuardedPieces = 8192;
+GuardedPiece guarded_pieces[kGuardedPieces];
+// One page is replaced at a time: a second thread faulting on the same page
+// finds it replaced.
+std::atomic_flag replacing = ATOMIC_FLAG_INIT;
+struct sigaction previous_bus_action;
+std::once_flag bus_handler_installed;
+
+bool PageIsThere(std::uint8_t* page) {
+#ifdef MADV_POPULATE_READ
+  return ::madvise(page, 4096, MADV_POPULATE_READ) == 0;
+#else
+  (void)page;
+  return false;
+#endif
+}
+
+// A page of a guarded piece whose file was cut under it: a private page is
+// filled aside and then moved over it in one step, so that no other thread
+// sees it half filled.
+bool ReplacePage(std::uint8_t* address) {
+  for (GuardedPiece& piece : guarded_pieces) {
+    std::uint8_t* start = piece.start.load(std::memory_order_acquire);
+    if (start == nullptr || address < start || address >= start + piece.length) continue;
+    const MappedFile::RefillWith& with = piece.refill;
+    // The unit that holds the page, in the file and then in the piece.
+    const std::uint64_t at = piece.offset + (static_cast<std::uint64_t>(address - start) & ~4095u);
+    std::uint64_t first = at, end = at + 4096;
+    if (at >= with.unit_start && with.unit_bytes > 4096) {
+      first = at - (at - with.unit_start) % with.unit_bytes;
+      end = first + with.unit_bytes;
+    }
+    first = std::max(first, piece.offset);
+    end = std::min<std::uint64_t>(end, piece.offset + piece.length);
+    const auto length = static_cast<std::size_t>(end - first);
+    std::uint8_t* unit = start + (first - piece.offset);
+    while (replacing.test_and_set(std::memory_order_acquire)) {
+    }
+    bool done = PageIsThere(start + (at - piece.offset));
+    if (!done) {
+      void* aside =
+          ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (aside != MAP_FAILED) {
+        with.refill(with.context, first, {static_cast<std::uint8_t*>(aside), length});
+        done = ::mremap(aside, length, length, MREMAP_MAYMOVE | MREMAP_FIXED, unit) != MAP_FAILED;
+        if (!done) ::munmap(aside, length);
+      }
+    }
+    replacing.clear(std::memory_order_release);
+    return done;
+  }
+  return false;
+}
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+  if (ReplacePage(static_cast<std::uint8_t*>(info->si_addr))) return;
+  // Not a guarded page: what was there before, which for a bus error is
+  // usually the end of the process.
+  if ((previous_bus_action.sa_flags & SA_SIGINFO) != 0 &&
+      previous_bus_action.sa_sigaction != nullptr) {
+    previous_bus_action.sa_sigaction(signal, info, context);
+    return;
+  }
+  ::sigaction(SIGBUS, &previous_bus_action, nullptr);
+}
+
+void InstallBusHandler() {
+  struct sigaction action {};
+  action.sa_sigaction = &OnBusError;
+  action.sa_flags = SA_SIGINFO | SA_NODEFER;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGBUS, &action, &previous_bus_action);
+}
+
+void Guard(std::uint8_t* start, std::size_t length, std::uint64_t offset,
+           const MappedFile::RefillWith& refill) {
+  std::call_once(bus_handler_installed, &InstallBusHandler);
+  for (GuardedPiece& piece : guarded_pieces) {
+    if (piece.claimed.exchange(true, std::memory_order_acq_rel)) continue;
+    piece.length = length;
+    piece.offset = offset;
+    piece.refill = refill;
+    piece.start.store(start, std::memory_order_release);
+    return;
+  }
+}
+
+void Unguard(void* start) {
+  for (GuardedPiece& piece : guarded_pieces) {
+    if (piece.start.load(std::memory_order_acquire) != start) continue;
+    piece.start.store(nullptr, std::memory_order_release);
+    piece.claimed.store(false, std::memory_order_release);
+  }
+}
+
+}  // namespace
 
 std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
   std::error_code ignored;
@@ -45,12 +160,23 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
 }
 
 MappedFile::~MappedFile() {
-  for (const Mapping& mapping : mappings_) ::munmap(mapping.address, mapping.length);
+  for (const Mapping& mapping : mappings_) {
+    if (refill_.refill != nullptr) Unguard(mapping.address);
+    ::munmap(mapping.address, mapping.length);
+  }
   ::close(static_cast<int>(file_));
 }
 
 std::span<std::uint8_t> MappedFile::Map(std::uint64_t offset, std::size_t length) {
-  if (length == 0 || offset % 4096 != 0) return {};
+  if (length == 0 || offset % 4096 != 0 || cut_) return {};
+  // Extended after a cut, the file would give the pages mapped before it
+  // as zeros, where the refill cannot see them.
+  struct stat status {};
+  if (::fstat(static_cast<int>(file_), &status) != 0 ||
+      static_cast<std::uint64_t>(status.st_size) < mapped_end_) {
+    cut_ = true;
+    return {};
+  }
   // posix_fallocate only ever extends the file, and reserves its blocks so
   // that writing through the mapping cannot fail for want of space.
   if (::posix_fallocate(static_cast<int>(file_), static_cast<off_t>(offset),
@@ -60,6 +186,9 @@ std::span<std::uint8_t> MappedFile::Map(std::uint64_t offset, std::size_t length
                          static_cast<int>(file_), static_cast<off_t>(offset));
   if (address == MAP_FAILED) return {};
   mappings_.push_back({address, length});
+  mapped_end_ = std::max<std::uint64_t>(mapped_end_, offset + length);
+  if (refill_.refill != nullptr)
+    Guard(static_cast<std::uint8_t*>(address), length, offset, refill_);
   return {static_cast<std::uint8_t*>(address), length};
 }
 

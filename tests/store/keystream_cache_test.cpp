@@ -272,5 +272,33 @@ TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
   }
 }
 
+// The file's own user may cut the cache file short while a desk has it
+// mapped (a cleaning tool, say): the desk goes on with the same keystreams,
+// the lost pages computed again in its memory, and a later run starts the
+// file afresh.
+TEST(KeystreamCache, AFileCutShortWhileMappedStillDeciphersAsWithoutIt) {
+  const std::vector<std::uint8_t> expected = WithoutFile("secret");
+  PageCipher plain("secret");
+  std::vector<std::uint8_t> unused_before(300);
+  plain.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, unused_before);
+  for (std::uint64_t cut_to : {std::uint64_t{0}, FileOffset(kFirst + kChunk + 9, 0)}) {
+    SCOPED_TRACE(cut_to);
+    testing_support::TempDir dir;
+    {
+      PageCipher cipher("secret", dir.path().string());
+      ASSERT_EQ(Stream(cipher), expected);
+      fs::resize_file(CacheFile(dir.path(), "secret"), cut_to);
+      EXPECT_EQ(Stream(cipher), expected);
+      std::vector<std::uint8_t> bytes(300);
+      cipher.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, bytes);
+      EXPECT_EQ(bytes, unused_before);
+      // Not grown again behind pages mapped before the cut.
+      EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
+    }
+    PageCipher later("secret", dir.path().string());
+    EXPECT_EQ(Stream(later), expected);
+  }
+}
+
 }  // namespace
 }  // namespace store
