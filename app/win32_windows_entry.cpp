@@ -8,6 +8,7 @@
 #include "app/handlers.h"
 #include "app/layout/windows.h"
 #include "app/program_icon.h"
+#include "app/window_placement.h"
 #include "gui/win32/desktop.h"
 #include "gui/win32/print_service.h"
 #include "gui/win32/screenshots.h"
@@ -79,10 +80,6 @@ int SaveScreenshots(const CommandLine& line, gui::win32::Desktop& desktop) {
 }  // namespace
 
 int RunWithWindows(int, char**, const CommandLine& line) {
-  // Started from the desktop, the console the system made for the program
-  // alone is not wanted beside the windows.
-  DWORD processes[2];
-  if (line.screenshots.empty() && GetConsoleProcessList(processes, 2) == 1) FreeConsole();
   platform::win32::Clipboard clipboard;
   platform::win32::Dialogs dialogs;
   platform::ScopedServices services({nullptr, &clipboard, &dialogs});
@@ -93,10 +90,18 @@ int RunWithWindows(int, char**, const CommandLine& line) {
   if (!line.screenshots.empty()) return SaveScreenshots(line, desktop);
   gui::win32::PrintService printing;
   report::ScopedBindings print_with_windows({nullptr, &printing});
+  KeepMainWindowPlacement(desktop);
   auto forms = ReadWindowTemplate(desktop);
   forms::ScopedFormRuntime current(*forms);
   desktop.SetRuntime(forms.get());
   return RunDesk(*forms);
+}
+
+void KeepMainWindowPlacement(gui::win32::Desktop& desktop) {
+  desktop.KeepPlacement(layout::kMainWindow,
+                        {&ReadMainWindowPlacement, [](const forms::WindowPlacement& placement) {
+                           WriteMainWindowPlacement(placement);
+                         }});
 }
 
 }  // namespace desk

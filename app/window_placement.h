@@ -16,7 +16,10 @@
 
 namespace gui {
 class QtDesktop;
+namespace win32 {
+class Desktop;
 }
+}  // namespace gui
 
 namespace desk {
 
@@ -29,7 +32,8 @@ std::optional<forms::WindowPlacement> ReadMainWindowPlacement();
 bool WriteMainWindowPlacement(const forms::WindowPlacement& placement);
 
 // Lets the real windows open the main window where it was left and keep
-// where it is left (app/windows_entry.cpp).
+// where it is left (app/windows_entry.cpp, app/win32_windows_entry.cpp).
 void KeepMainWindowPlacement(gui::QtDesktop& desktop);
+void KeepMainWindowPlacement(gui::win32::Desktop& desktop);
 
 }  // namespace desk

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "forms/form_runtime.h"
@@ -47,6 +48,17 @@ class Desktop : public forms::Desktop {
   HICON big_icon() const { return big_icon_; }
   HICON small_icon() const { return small_icon_; }
 
+  // Where the window with template id `window_id` was left the last time:
+  // `load` gives it when its view is made (nullopt: as designed), `save` is
+  // handed the placement when the window closes, if it moved or changed size.
+  struct PlacementKeeping {
+    std::function<std::optional<forms::WindowPlacement>()> load;
+    std::function<void(const forms::WindowPlacement&)> save;
+  };
+  void KeepPlacement(std::uint32_t window_id, PlacementKeeping keeping) {
+    placements_[window_id] = std::move(keeping);
+  }
+
  private:
   friend class WindowView;
   static LRESULT CALLBACK PostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -59,6 +71,7 @@ class Desktop : public forms::Desktop {
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
   std::deque<std::function<void()>> posted_;
   std::map<std::uint64_t, WindowView*> views_;  // by window instance
+  std::map<std::uint32_t, PlacementKeeping> placements_;
 };
 
 }  // namespace gui::win32

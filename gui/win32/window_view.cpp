@@ -162,13 +162,52 @@ WindowView::WindowView(forms::Window& window, Desktop& desktop)
     Refresh(first, forms::Change::kEnabled);
   }
   StackControls();
+  auto keeping = desktop_.placements_.find(window.id());
+  if (can_grow_ && keeping != desktop_.placements_.end() && keeping->second.load)
+    if (std::optional<forms::WindowPlacement> placed = keeping->second.load())
+      RestorePlacement(*placed);
+  opened_at_ = Placement();
   Refresh(window.own_unit(), forms::Change::kText);
   Refresh(window.own_unit(), forms::Change::kEnabled);
   desktop_.views_[window.instance()] = this;
 }
 
+forms::WindowPlacement WindowView::Placement() const {
+  WINDOWPLACEMENT now{};
+  now.length = sizeof now;
+  if (main_ == nullptr || !GetWindowPlacement(main_, &now)) return {};
+  // The normal place is in workspace coordinates; without a taskbar at the
+  // top or left they are the screen's.
+  const RECT& normal = now.rcNormalPosition;
+  const bool maximised =
+      now.showCmd == SW_SHOWMAXIMIZED || (open_maximised_ && !IsWindowVisible(main_));
+  return {normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top,
+          maximised};
+}
+
+void WindowView::RestorePlacement(const forms::WindowPlacement& placement) {
+  RECT designed{};
+  GetWindowRect(main_, &designed);
+  // Never smaller than designed; a place on a screen that is no longer
+  // there keeps the designed place.
+  const int width = std::max<int>(placement.width, designed.right - designed.left);
+  const int height = std::max<int>(placement.height, designed.bottom - designed.top);
+  POINT corner{placement.left + 8, placement.top + 8};
+  const bool on_a_screen = MonitorFromPoint(corner, MONITOR_DEFAULTTONULL) != nullptr;
+  SetWindowPos(main_, nullptr, on_a_screen ? placement.left : designed.left,
+               on_a_screen ? placement.top : designed.top, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  open_maximised_ = placement.maximised;
+}
+
 WindowView::~WindowView() {
   desktop_.views_.erase(window_.instance());
+  auto keeping = desktop_.placements_.find(window_.id());
+  if (can_grow_ && main_ != nullptr && keeping != desktop_.placements_.end() &&
+      keeping->second.save) {
+    const forms::WindowPlacement now = Placement();
+    if (!opened_at_ || !(now == *opened_at_)) keeping->second.save(now);
+  }
   for (auto& [control, unit] : units_) RemoveWindowSubclass(control, &ControlProc, kSubclassId);
   if (main_ != nullptr) {
     SetWindowLongPtrW(main_, GWLP_USERDATA, 0);
@@ -535,7 +574,8 @@ void WindowView::FocusChanged(forms::Unit* unit) {
 }
 
 void WindowView::Show() {
-  ShowWindow(main_, SW_SHOW);
+  const bool first = !IsWindowVisible(main_);
+  ShowWindow(main_, first && open_maximised_ ? SW_SHOWMAXIMIZED : SW_SHOW);
   UpdateWindow(main_);
 }
 

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,8 @@ class WindowView : public forms::WindowView {
   void Regrow();
   void ShowSortOrder(const forms::Unit& unit);
   int RoomRightOf(const forms::Unit& label, const forms::Rect& grown) const;
+  forms::WindowPlacement Placement() const;
+  void RestorePlacement(const forms::WindowPlacement& placement);
   void StackControls();
   forms::Unit* UnitOf(HWND control) const;
   void TypeInto(forms::EditBox& box, HWND edit);
@@ -77,6 +80,11 @@ class WindowView : public forms::WindowView {
   std::map<HWND, forms::Unit*> units_;
   std::map<const forms::Unit*, std::unique_ptr<GridView>> grids_;
   bool can_grow_ = false;
+  // A kept placement that was maximised opens maximised.
+  bool open_maximised_ = false;
+  // The placement the window opened with; a close that finds it unchanged
+  // keeps nothing.
+  std::optional<forms::WindowPlacement> opened_at_;
   int design_width_ = 0, design_height_ = 0;
   std::map<const forms::Unit*, forms::Rect> grown_;
   // Set while the view copies the model into a control, so that the
