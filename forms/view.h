@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,14 @@ struct WindowPlacement {
   int left = 0, top = 0, width = 0, height = 0;
   bool maximised = false;
   friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
+};
+
+// Where a window was left the last time: `load` gives it when its view is
+// made (nullopt: as designed), `save` is handed the placement when the
+// window closes, if it moved or changed size.
+struct PlacementKeeping {
+  std::function<std::optional<WindowPlacement>()> load;
+  std::function<void(const WindowPlacement&)> save;
 };
 
 struct PopupItem {

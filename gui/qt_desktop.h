@@ -37,13 +37,8 @@ class QtDesktop : public forms::Desktop {
   // The top-level widget that shows `window`, or null.
   QWidget* WidgetOf(const forms::Window& window) const;
 
-  // Where the window with template id `window_id` was left the last time:
-  // `load` gives it when its view is made (nullopt: as designed), `save` is
-  // handed the placement when the window closes, if it moved or changed size.
-  struct PlacementKeeping {
-    std::function<std::optional<forms::WindowPlacement>()> load;
-    std::function<void(const forms::WindowPlacement&)> save;
-  };
+  // How the window with template id `window_id` keeps where it was left.
+  using PlacementKeeping = forms::PlacementKeeping;
   void KeepPlacement(std::uint32_t window_id, PlacementKeeping keeping) {
     placements_[window_id] = std::move(keeping);
   }

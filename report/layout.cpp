@@ -241,6 +241,13 @@ void DrawTable(const Table& table, Painter& painter, int width) {
   RowPainter(table, geometry, rows, frame, painter).Draw();
 }
 
+double RowsHeight(const Table& table, int rows) {
+  double height = 0;
+  for (int i = 0; i < rows && static_cast<std::size_t>(i) < table.row_heights.size(); ++i)
+    height += std::max(table.row_heights[static_cast<std::size_t>(i)], 0);
+  return height;
+}
+
 PageSize TableExtent(const Table& table, const TextMeasure& measure, int width) {
   const Geometry geometry = LayOut(table, 100, width, measure);
   std::int64_t height = 0;

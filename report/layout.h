@@ -49,6 +49,10 @@ void DrawTable(const Table& table, Painter& painter, int width = 0);
 // The size the whole table takes when DrawTable draws it.
 PageSize TableExtent(const Table& table, const TextMeasure& measure = TextMeasure(), int width = 0);
 
+// The height of the table's first `rows` rows (a negative height counts as
+// none), in tenths of a millimetre: where row `rows` begins.
+double RowsHeight(const Table& table, int rows);
+
 // One page of `pagination` on `paper`, with the table's print settings:
 // the title rows, then the page's rows, scaled, inside the margins, in the
 // pagination's geometry (the printable width, texts fitted); on the

@@ -61,12 +61,7 @@ SIZE GridView::TableSize() const {
 }
 
 double GridView::RowsHeight(int row) const {
-  double height = 0;
-  for (int i = 0;
-       i < row && table_ != nullptr && static_cast<std::size_t>(i) < table_->row_heights.size();
-       ++i)
-    height += std::max(table_->row_heights[static_cast<std::size_t>(i)], 0);
-  return height;
+  return table_ == nullptr ? 0 : report::RowsHeight(*table_, row);
 }
 
 void GridView::UpdateScrollBars() {
