@@ -287,7 +287,11 @@ TEST(KeystreamCache, AFileCutShortWhileMappedStillDeciphersAsWithoutIt) {
     {
       PageCipher cipher("secret", dir.path().string());
       ASSERT_EQ(Stream(cipher), expected);
-      fs::resize_file(CacheFile(dir.path(), "secret"), cut_to);
+      std::error_code refused;
+      fs::resize_file(CacheFile(dir.path(), "secret"), cut_to, refused);
+      // Windows refuses to cut a file while it is mapped: nothing to survive.
+      if (refused)
+        GTEST_SKIP() << "this system refuses to cut a mapped file: " << refused.message();
       EXPECT_EQ(Stream(cipher), expected);
       std::vector<std::uint8_t> bytes(300);
       cipher.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, bytes);
