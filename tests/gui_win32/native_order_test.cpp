@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -198,7 +199,8 @@ class NativeOrder : public ::testing::Test {
       if (key == VK_DOWN && tries > 0) PickFromPopup(caption, tries - 1);
     });
   }
-  // The menu bar's item `caption`, chosen as the bar hands a choice on.
+  // The menu bar's item `caption`, chosen with the keys: F10's menu loop on
+  // the bar, the arrows to its heading, Down into its menu, the pick there.
   bool ChooseFromMenuBar(const char* caption) {
     std::wstring wanted = platform::win32::Utf8ToWide(caption);
     HMENU bar = GetMenu(Main());
@@ -208,11 +210,40 @@ class NativeOrder : public ::testing::Test {
         wchar_t text[64] = {};
         GetMenuStringW(popup, static_cast<UINT>(item), text, 64, MF_BYPOSITION);
         if (wanted != text) continue;
-        PostMessageW(Main(), WM_COMMAND, GetMenuItemID(popup, item), 0);
+        PostMessageW(Main(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        WalkMenuBar(top, wanted);
         return true;
       }
     }
     return false;
+  }
+  void WalkMenuBar(int top, const std::wstring& caption, int tries = 200) {
+    desktop_.Post([this, top, caption, tries] {
+      HMENU bar = GetMenu(Main());
+      int lit = -1;
+      for (int item = 0; item < GetMenuItemCount(bar); ++item)
+        if ((GetMenuState(bar, static_cast<UINT>(item), MF_BYPOSITION) & MF_HILITE) != 0)
+          lit = item;
+      if (lit < 0) {
+        if (tries > 0) WalkMenuBar(top, caption, tries - 1);
+        return;
+      }
+      PostMessageW(Main(), WM_KEYDOWN, lit == top ? VK_DOWN : VK_RIGHT, 0);
+      if (lit == top)
+        PickFromPopup(caption);
+      else if (tries > 0)
+        WalkMenuBar(top, caption, tries - 1);
+    });
+  }
+  // Runs `task` once `window` is open: a window opened from a menu opens
+  // after the menu's loop has run the work posted before.
+  void WhenOpen(std::uint32_t window, std::function<void()> task, int tries = 200) {
+    desktop_.Post([this, window, task, tries] {
+      if (forms_->FindWindow(window) != nullptr)
+        task();
+      else if (tries > 0)
+        WhenOpen(window, task, tries - 1);
+    });
   }
   static void AddOrder(const char* number, const char* marketplace, double total, int hour) {
     ASSERT_TRUE(store::SelectDatabase("流水账"_gbk));
@@ -429,8 +460,7 @@ TEST_F(NativeOrder, ABackupFromTheMenuBarIsRestoredFromItsWindow) {
   std::string when;
   bool restored = false;
   // The restore window is modal: its part runs in its own loop.
-  desktop_.Post([&] {
-    if (forms_->FindWindow(kRestoreWindow) == nullptr) return;
+  WhenOpen(kRestoreWindow, [&] {
     listed = ListView_GetItemCount(Control("备份列表", kRestoreWindow));
     ClickRow("备份列表", 0, false, kRestoreWindow);
     when = platform::GbkToUtf8(
