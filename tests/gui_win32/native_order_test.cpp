@@ -328,8 +328,8 @@ TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) 
   EXPECT_EQ(Text("提货人姓名"), "");
 
   // The query: Enter in the number box presses its button. The list's
-  // pop-up menu item 删除订单 (chosen as the menu hands a choice on) opens
-  // the cancellation window.
+  // pop-up menu item 删除订单, picked from the menu a right click opens,
+  // opens the cancellation window.
   ShowPage(kQueryPage);
   Type("查询购订单号", "L002");
   Key("查询购订单号", VK_RETURN);
@@ -337,25 +337,18 @@ TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) 
     ASSERT_TRUE(Click("订单编号查询"));
   }
   ASSERT_EQ(List("查询超级列表框1").row_count(), 1);
-  HWND query = Control("查询超级列表框1");
-  ListView_SetItemState(query, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  EXPECT_EQ(List("查询超级列表框1").selected_row(), 0);
-  std::uint32_t cancel_item = 0;
-  for (const forms::MenuItemState& item : forms_->FindWindow(kMainWindow)->menu())
-    if (item.caption == "删除订单"_gbk) cancel_item = item.id;
-  ASSERT_NE(cancel_item, 0u);
   dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
   bool cancelled_in_window = false;
   // The cancellation window is modal: its part runs in its own loop.
-  desktop_.Post([&] {
-    if (forms_->FindWindow(kCancellationWindow) == nullptr) return;
+  WhenOpen(kCancellationWindow, [&] {
     Type("编辑框1", "不要了", kCancellationWindow);
     Type("编辑框2", "50", kCancellationWindow);
     clock_.Set({2026, 12, 2, 15, 0, 0});
     dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
     cancelled_in_window = Click("按钮2", kCancellationWindow);
   });
-  forms_->ChooseMenuItem(*forms_->FindWindow(kMainWindow), cancel_item);
+  PickFromPopup(L"删除订单");
+  ClickRow("查询超级列表框1", 0, true);
   desktop_.Drain();
   EXPECT_TRUE(cancelled_in_window);
   EXPECT_EQ(forms_->FindWindow(kCancellationWindow), nullptr);
