@@ -3,7 +3,14 @@
 // send to the real controls; the ledger on disk is checked afterwards.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
 
 // The form runtime's own FindWindow is declared before windows.h renames it.
 // clang-format off
@@ -22,7 +29,9 @@
 #include "gui/win32/window_view.h"
 #include "platform/gbk.h"
 #include "platform/headless/headless.h"
+#include "platform/win32/desktop_services.h"
 #include "platform/win32/wide.h"
+#include "runtime/date_time.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
 
@@ -33,6 +42,7 @@ namespace {
 
 using desk::layout::kCancellationWindow;
 using desk::layout::kMainWindow;
+using desk::layout::kRestoreWindow;
 using desk::layout::kSettingsWindow;
 using platform::operator""_gbk;
 
@@ -40,7 +50,7 @@ constexpr int kQueryPage = 1, kArrivalPage = 2, kPickupPage = 3, kReportPage = 5
 
 class NativeOrder : public ::testing::Test {
  protected:
-  NativeOrder() : services_({&clock_, nullptr, &dialogs_}) {
+  NativeOrder() : services_({&clock_, &clipboard_, &dialogs_}) {
     clock_.Set({2026, 12, 1, 9, 0, 0});
     EXPECT_TRUE(desk::MakeDeskFiles(folder_.path().string()).ok());
     EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(folder_.path().string())));
@@ -134,13 +144,145 @@ class NativeOrder : public ::testing::Test {
     ASSERT_TRUE(Click("保存报表"));
   }
 
+  // A mouse click (left or right) in the middle of a list's row.
+  void ClickRow(const char* list, int row, bool right, std::uint32_t window = kMainWindow) {
+    HWND control = Control(list, window);
+    RECT box{};
+    ListView_GetItemRect(control, row, &box, LVIR_LABEL);
+    LPARAM at = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    if (!right) {
+      SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageW(control, WM_LBUTTONUP, 0, at);
+      return;
+    }
+    // The list follows the pressed right button until it comes up: the
+    // button is already up when it looks.
+    PostMessageW(control, WM_RBUTTONUP, 0, at);
+    SendMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, at);
+  }
+  // A click on a column's header, which the header hands the list.
+  void ClickHeader(const char* list, int column) {
+    HWND header = ListView_GetHeader(Control(list));
+    RECT box{};
+    Header_GetItemRect(header, column, &box);
+    LPARAM at = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(header, WM_LBUTTONUP, 0, at);
+    desktop_.Drain();
+  }
+  // Picks `caption` from the pop-up menu with the arrow keys and Enter, as a
+  // person would, once the menu is open: the menu's own loop runs posted
+  // work, so the pick waits there for the menu window. The captions the
+  // menu offered are kept in popup_.
+  void PickFromPopup(const std::wstring& caption, int tries = 200) {
+    desktop_.Post([this, caption, tries] {
+      HWND window = FindWindowW(L"#32768", nullptr);
+      HMENU menu = window != nullptr && IsWindowVisible(window)
+                       ? reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0))
+                       : nullptr;
+      if (menu == nullptr) {
+        if (tries > 0) PickFromPopup(caption, tries - 1);
+        return;
+      }
+      int wanted = -1, lit = -1;
+      popup_.clear();
+      for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(item), text, 64, MF_BYPOSITION);
+        popup_.push_back(platform::win32::WideToUtf8(text));
+        if (caption == text) wanted = item;
+        if ((GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION) & MF_HILITE) != 0)
+          lit = item;
+      }
+      WPARAM key = wanted < 0 ? VK_ESCAPE : lit == wanted ? VK_RETURN : VK_DOWN;
+      PostMessageW(window, WM_KEYDOWN, key, 0);
+      if (key == VK_DOWN && tries > 0) PickFromPopup(caption, tries - 1);
+    });
+  }
+  // The menu bar's item `caption`, chosen with the keys: F10's menu loop on
+  // the bar, the arrows to its heading, Down into its menu, the pick there.
+  bool ChooseFromMenuBar(const char* caption) {
+    std::wstring wanted = platform::win32::Utf8ToWide(caption);
+    HMENU bar = GetMenu(Main());
+    for (int top = 0; top < GetMenuItemCount(bar); ++top) {
+      HMENU popup = GetSubMenu(bar, top);
+      for (int item = 0; item < GetMenuItemCount(popup); ++item) {
+        wchar_t text[64] = {};
+        GetMenuStringW(popup, static_cast<UINT>(item), text, 64, MF_BYPOSITION);
+        if (wanted != text) continue;
+        PostMessageW(Main(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        WalkMenuBar(top, wanted);
+        return true;
+      }
+    }
+    return false;
+  }
+  void WalkMenuBar(int top, const std::wstring& caption, int tries = 200) {
+    desktop_.Post([this, top, caption, tries] {
+      HMENU bar = GetMenu(Main());
+      int lit = -1;
+      for (int item = 0; item < GetMenuItemCount(bar); ++item)
+        if ((GetMenuState(bar, static_cast<UINT>(item), MF_BYPOSITION) & MF_HILITE) != 0)
+          lit = item;
+      if (lit < 0) {
+        if (tries > 0) WalkMenuBar(top, caption, tries - 1);
+        return;
+      }
+      PostMessageW(Main(), WM_KEYDOWN, lit == top ? VK_DOWN : VK_RIGHT, 0);
+      if (lit == top)
+        PickFromPopup(caption);
+      else if (tries > 0)
+        WalkMenuBar(top, caption, tries - 1);
+    });
+  }
+  // Runs `task` once `window` is open: a window opened from a menu opens
+  // after the menu's loop has run the work posted before.
+  void WhenOpen(std::uint32_t window, std::function<void()> task, int tries = 200) {
+    desktop_.Post([this, window, task, tries] {
+      if (forms_->FindWindow(window) != nullptr)
+        task();
+      else if (tries > 0)
+        WhenOpen(window, task, tries - 1);
+    });
+  }
+  static void AddOrder(const char* number, const char* marketplace, double total, int hour) {
+    ASSERT_TRUE(store::SelectDatabase("流水账"_gbk));
+    std::vector<runtime::Value> fields(20);
+    fields[0] = runtime::Value::OfText(number);
+    fields[1] = runtime::Value::OfText(marketplace);
+    fields[2] = runtime::Value::OfText("毛衣,厚"_gbk);
+    fields[3] = runtime::Value::Double(1);
+    fields[4] = runtime::Value::Double(total);
+    fields[5] = fields[6] = runtime::Value::Double(0);
+    fields[7] = runtime::Value::OfText("张三"_gbk);
+    fields[8] = runtime::Value::OfText("13800000001");
+    fields[9] = runtime::Value::OfText("");
+    fields[10] = runtime::Value::DateTime(runtime::MakeDateTime({2026, 12, 1, hour, 0, 0}));
+    fields[17] = runtime::Value::OfText("没到货"_gbk);
+    fields[19] = runtime::Value::OfText("http://shop.example/1");
+    ASSERT_TRUE(store::AppendRecord(fields));
+  }
+  static std::optional<std::string> ClipboardText() {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<std::string> text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data)))
+        text = platform::win32::WideToUtf8(wide);
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+  }
+
   testing_support::TempDir folder_;
   platform::FixedClock clock_;
+  platform::win32::Clipboard clipboard_;
   platform::ScriptedDialogs dialogs_;
   platform::ScopedServices services_;
   gui::win32::Desktop desktop_;
   std::unique_ptr<forms::FormRuntime> forms_;
   std::unique_ptr<forms::ScopedFormRuntime> current_;
+  std::vector<std::string> popup_;
 };
 
 TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) {
@@ -186,8 +328,8 @@ TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) 
   EXPECT_EQ(Text("提货人姓名"), "");
 
   // The query: Enter in the number box presses its button. The list's
-  // pop-up menu item 删除订单 (chosen as the menu hands a choice on) opens
-  // the cancellation window.
+  // pop-up menu item 删除订单, picked from the menu a right click opens,
+  // opens the cancellation window.
   ShowPage(kQueryPage);
   Type("查询购订单号", "L002");
   Key("查询购订单号", VK_RETURN);
@@ -195,25 +337,18 @@ TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) 
     ASSERT_TRUE(Click("订单编号查询"));
   }
   ASSERT_EQ(List("查询超级列表框1").row_count(), 1);
-  HWND query = Control("查询超级列表框1");
-  ListView_SetItemState(query, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  EXPECT_EQ(List("查询超级列表框1").selected_row(), 0);
-  std::uint32_t cancel_item = 0;
-  for (const forms::MenuItemState& item : forms_->FindWindow(kMainWindow)->menu())
-    if (item.caption == "删除订单"_gbk) cancel_item = item.id;
-  ASSERT_NE(cancel_item, 0u);
   dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
   bool cancelled_in_window = false;
   // The cancellation window is modal: its part runs in its own loop.
-  desktop_.Post([&] {
-    if (forms_->FindWindow(kCancellationWindow) == nullptr) return;
+  WhenOpen(kCancellationWindow, [&] {
     Type("编辑框1", "不要了", kCancellationWindow);
     Type("编辑框2", "50", kCancellationWindow);
     clock_.Set({2026, 12, 2, 15, 0, 0});
     dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
     cancelled_in_window = Click("按钮2", kCancellationWindow);
   });
-  forms_->ChooseMenuItem(*forms_->FindWindow(kMainWindow), cancel_item);
+  PickFromPopup(L"删除订单");
+  ClickRow("查询超级列表框1", 0, true);
   desktop_.Drain();
   EXPECT_TRUE(cancelled_in_window);
   EXPECT_EQ(forms_->FindWindow(kCancellationWindow), nullptr);
@@ -248,6 +383,104 @@ TEST_F(NativeOrder, AnOrderLivesItsLifeAndAnotherIsCancelledInTheNativeWindows) 
   store::GoTo(2);
   EXPECT_EQ(store::ReadField(1).AsText(), "L002");
   EXPECT_EQ(store::ReadField(18).AsText(), "悔单"_gbk);
+}
+
+// The lists' pop-up menus: a right click on a row, the item picked from the
+// real menu with the keys. 导出到Excel writes the rows in the order the
+// list shows them after a header click; 复制订单号 fills the clipboard.
+TEST_F(NativeOrder, ThePopUpMenuExportsTheSortedListAndCopiesTheOrderNumber) {
+  if (Main() == nullptr) GTEST_SKIP() << "no display";
+  AddOrder("S001", "TB9", 9, 9);
+  AddOrder("S002", "TB10", 100, 8);
+  AddOrder("S003", "TB8", 20.5, 10);
+  clock_.Set({2026, 12, 1, 12, 0, 0});
+  ShowPage(kArrivalPage);
+  ASSERT_TRUE(Click("到货查找"));
+  ASSERT_EQ(List("到货超级列表框").row_count(), 3);
+  // 商品总价 falling, by two clicks on its header.
+  ClickHeader("到货超级列表框", 4);
+  ClickHeader("到货超级列表框", 4);
+  ASSERT_EQ(Cell("到货超级列表框", 0, 1), "S002");
+
+  const std::string path = folder_.File("到货.csv");
+  dialogs_.QueueFileName(platform::Utf8ToGbk(path));
+  PickFromPopup(L"导出到Excel");
+  ClickRow("到货超级列表框", 1, true);
+  desktop_.Drain();
+  EXPECT_EQ(popup_, std::vector<std::string>({"导出到Excel"}));
+  std::ifstream in(testing_support::Utf8Path(path), std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(),
+            "\xEF\xBB\xBF"
+            "商品淘宝单号,代购订单号,商品名称,数量,商品总价,下单时间,客户姓名,联系电话,商品流通\r\n"
+            "TB10,S002,\"毛衣,厚\",1,100,2026年12月1日8时,张三,13800000001,没到货\r\n"
+            "TB8,S003,\"毛衣,厚\",1,20.5,2026年12月1日10时,张三,13800000001,没到货\r\n"
+            "TB9,S001,\"毛衣,厚\",1,9,2026年12月1日9时,张三,13800000001,没到货\r\n");
+
+  ShowPage(kQueryPage);
+  Type("查询购订单号", "S003");
+  ASSERT_TRUE(Click("订单编号查询"));
+  ASSERT_EQ(List("查询超级列表框1").row_count(), 1);
+  PickFromPopup(L"复制订单号");
+  ClickRow("查询超级列表框1", 0, true);
+  desktop_.Drain();
+  EXPECT_EQ(popup_, std::vector<std::string>(
+                        {"复制订单号", "复制淘宝号", "查看商品链接", "删除订单", "导出到Excel"}));
+  EXPECT_EQ(ClipboardText(), "S003");
+  EXPECT_TRUE(dialogs_.errors().empty());
+}
+
+// 备份数据 and 恢复数据 from the menu bar: the restore window lists the
+// backup, and restoring it brings back the ledger it held, the replaced
+// files kept aside.
+TEST_F(NativeOrder, ABackupFromTheMenuBarIsRestoredFromItsWindow) {
+  if (Main() == nullptr) GTEST_SKIP() << "no display";
+  AddOrder("S001", "TB9", 9, 9);
+  clock_.Set({2026, 12, 1, 10, 0, 0});
+  ASSERT_TRUE(ChooseFromMenuBar("备份数据"));
+  desktop_.Drain();
+  ASSERT_FALSE(dialogs_.shown().empty());
+  EXPECT_EQ(platform::GbkToUtf8(dialogs_.shown().back().text).rfind("备份完成", 0), 0u)
+      << platform::GbkToUtf8(dialogs_.shown().back().text);
+  const std::filesystem::path backups = folder_.path() / testing_support::Utf8Path("备份");
+  ASSERT_TRUE(std::filesystem::is_directory(backups));
+
+  clock_.Set({2026, 12, 1, 11, 0, 0});
+  AddOrder("S002", "TB10", 100, 11);
+  ASSERT_TRUE(ChooseFromMenuBar("恢复数据"));
+  int listed = 0;
+  std::string when;
+  bool restored = false;
+  // The restore window is modal: its part runs in its own loop.
+  WhenOpen(kRestoreWindow, [&] {
+    listed = ListView_GetItemCount(Control("备份列表", kRestoreWindow));
+    ClickRow("备份列表", 0, false, kRestoreWindow);
+    when = platform::GbkToUtf8(
+        dynamic_cast<forms::ListView&>(Unit("备份列表", kRestoreWindow)).CellText(0, 0));
+    dialogs_.QueueAnswer(platform::BoxAnswer::kYes);
+    restored = Click("恢复所选备份", kRestoreWindow);
+  });
+  desktop_.Drain();
+  // The start of the day made one too, before the order.
+  EXPECT_EQ(listed, 2);
+  EXPECT_EQ(when, "2026-12-01 10:00:00");
+  EXPECT_TRUE(restored);
+  EXPECT_EQ(forms_->FindWindow(kRestoreWindow), nullptr);
+  EXPECT_EQ(platform::GbkToUtf8(dialogs_.shown().back().text).rfind("数据已恢复为", 0), 0u)
+      << platform::GbkToUtf8(dialogs_.shown().back().text);
+  EXPECT_TRUE(dialogs_.errors().empty());
+
+  ASSERT_TRUE(store::SelectDatabase("流水账"_gbk));
+  ASSERT_EQ(store::GetRecordCount(), 1);
+  store::GoTo(1);
+  EXPECT_EQ(store::ReadField(1).AsText(), "S001");
+  int replaced = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(backups))
+    if (testing_support::Utf8Of(entry.path().filename()).rfind("replaced-", 0) == 0 &&
+        !std::filesystem::is_empty(entry.path()))
+      ++replaced;
+  EXPECT_EQ(replaced, 1);
 }
 
 }  // namespace
