@@ -13,6 +13,8 @@ namespace platform {
 
 // A file of derived data, created for its owner alone; it only ever grows,
 // so a piece mapped by one process stays valid while another maps more.
+// Every opener holds it shared, and opening waits while another opener
+// finds out whether it is alone (see Alone).
 class MappedFile {
  public:
   // Opens `path` for reading and writing, creating it (owner only, with its
@@ -22,6 +24,14 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
+  // The file's size now; 0 when it cannot be had.
+  std::uint64_t Size() const;
+  // Every opener holds the file shared for as long as it has it open. True
+  // when no other opener (another desk, or another open in this process)
+  // holds it, so that nobody has pieces of it mapped: only then may a file
+  // found cut short be grown again, as growing it would give another
+  // opener's pages beyond the cut back as zeros. The shared hold is kept.
+  bool Alone();
   // Bytes [offset, offset + length) shared with the file, which is first
   // extended to hold them (never shortened); empty when that fails. The
   // mapping lasts as long as the MappedFile. `offset` is a multiple of 4096.

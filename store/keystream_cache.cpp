@@ -50,6 +50,17 @@ std::atomic_ref<std::uint64_t> TableEntry(std::span<std::uint8_t> head, std::uin
       *reinterpret_cast<std::uint64_t*>(head.data() + kHeaderBytes + 8 * chunk));
 }
 
+// Whether the file of `size` bytes has been cut short: its head is not all
+// there, or a chunk that someone filled lies beyond its end. Growing such a
+// file would give the pages another desk still has mapped back as zeros.
+bool CutShort(std::span<std::uint8_t> head, std::uint64_t size) {
+  if (size < kHeadBytes) return true;
+  const std::uint64_t chunks = (size - kHeadBytes) / kChunkBytes;
+  for (std::uint64_t c = chunks; c < KeystreamCache::kMaxChunks; ++c)
+    if (TableEntry(head, c).load(std::memory_order_relaxed) != 0) return true;
+  return false;
+}
+
 }  // namespace
 
 std::string KeystreamCache::FileName(const std::string& digest) {
@@ -80,16 +91,30 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
   if (!file) return nullptr;
   auto refiller = std::make_unique<Refiller>(Refiller{alone, alone_context});
   file->SetRefill(&RefillPage, refiller.get(), kHeadBytes, kChunkBytes);
-  std::span<std::uint8_t> head = file->Map(0, kHeadBytes);
-  if (head.empty()) return nullptr;
   const Md5Digest check = DigestOf("check of the page keystreams of ", digest);
   const auto header = Header(check);
-  if (std::memcmp(head.data(), header.data(), header.size()) != 0) {
-    // Missing, damaged, stale or another password's: start afresh. The table
-    // is emptied before the header is written, so no chunk of the old file
-    // passes for this one.
+  // A new file, or one cut short, another damaged or another password's, is
+  // made afresh, and only by a desk that has it alone: another desk may
+  // still have pages of it mapped beyond a cut.
+  const std::uint64_t size = file->Size();
+  std::span<std::uint8_t> head;
+  if (size >= kHeadBytes) head = file->Map(0, kHeadBytes);
+  const bool ours = !head.empty() && std::memcmp(head.data(), header.data(), header.size()) == 0;
+  const bool cut_short = ours && CutShort(head, size);
+  if (!ours || cut_short) {
+    if (!file->Alone()) return nullptr;
+    if (head.empty()) head = file->Map(0, kHeadBytes);
+    if (head.empty()) return nullptr;
+  }
+  if (!ours) {
+    // The table is emptied before the header is written, so no chunk of the
+    // old file passes for this one.
     for (std::uint64_t c = 0; c < kMaxChunks; ++c) TableEntry(head, c).store(0);
     std::memcpy(head.data(), header.data(), header.size());
+  } else if (cut_short) {
+    // Chunks cut off are zeros when the file grows again: computed afresh.
+    for (std::uint64_t c = (size - kHeadBytes) / kChunkBytes; c < kMaxChunks; ++c)
+      TableEntry(head, c).store(0);
   }
   return std::unique_ptr<KeystreamCache>(
       new KeystreamCache(std::move(refiller), std::move(file), head, Load64(check.data())));
@@ -132,6 +157,7 @@ void KeystreamCache::MapAhead(std::uint64_t pages) {
   const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
   std::lock_guard lock(mapping_);
   if (chunks * kChunkBytes <= ahead_.size()) return;
+  if (!MayMapTo(kHeadBytes + chunks * kChunkBytes)) return;
   // A smaller piece mapped before stays mapped (with the file) for the
   // chunks already handed out from it.
   const std::span<std::uint8_t> piece =
@@ -143,8 +169,18 @@ std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk, bool only_
   std::lock_guard lock(mapping_);
   if ((chunk + 1) * kChunkBytes <= ahead_.size())
     return ahead_.subspan(chunk * kChunkBytes, kChunkBytes);
-  if (only_ahead) return {};
+  if (only_ahead || !MayMapTo(kHeadBytes + (chunk + 1) * kChunkBytes)) return {};
   return file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
+}
+
+bool KeystreamCache::MayMapTo(std::uint64_t end) {
+  // The file cut short while in use: it is never grown again by this desk,
+  // whose chunks still to come are computed in its memory.
+  if (!cut_short_) {
+    const std::uint64_t size = file_->Size();
+    cut_short_ = end > size && CutShort(head_, size);
+  }
+  return !cut_short_;
 }
 
 bool KeystreamCache::Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes) {

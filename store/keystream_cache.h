@@ -3,7 +3,9 @@
 // derived data: whatever it holds, a page's keystream is only taken from it
 // after its chunk's check value has been verified in this process; a chunk
 // that is missing, damaged or stale is computed again and written back, and
-// a file made for another password or layout is started afresh.
+// a file made for another password or layout is started afresh. Every desk
+// holds the file shared while it has it open; a file cut short is grown
+// again only by a desk that holds it alone.
 //
 // Layout: a 4096-byte header (magic, layout version, page and chunk sizes,
 // a check value of the password), a table of one 8-byte check value per
@@ -83,6 +85,9 @@ class KeystreamCache {
   // The bytes of `chunk`: in the piece MapAhead mapped, else mapped anew
   // unless `only_ahead`; empty when that fails.
   std::span<std::uint8_t> MapChunk(std::uint64_t chunk, bool only_ahead);
+  // Whether the file may be mapped up to `end`, which grows it when it is
+  // shorter; the caller holds mapping_.
+  bool MayMapTo(std::uint64_t end);
   // Checks `chunk`'s bytes against its check value and publishes them when
   // they match; the caller holds the chunk's busy_ flag.
   bool Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes);
@@ -93,8 +98,9 @@ class KeystreamCache {
 
   std::unique_ptr<Refiller> refiller_;  // outlives file_'s mappings
   std::unique_ptr<platform::MappedFile> file_;
-  std::mutex mapping_;  // guards file_'s mappings and ahead_
+  std::mutex mapping_;  // guards file_'s mappings, ahead_ and cut_short_
   std::span<std::uint8_t> ahead_;
+  bool cut_short_ = false;
   std::span<std::uint8_t> head_;  // the header and the table of check values
   std::uint64_t password_check_;
   // Each chunk's verified bytes once known; set once, read without a lock.

@@ -1,6 +1,7 @@
 #include "platform/mapped_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,13 +151,33 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
   if (fd < 0) return nullptr;
   struct stat status {};
   // A file someone else owns, or one others may read, is not used: it holds
-  // what the password gives.
+  // what the password gives. The shared hold is taken on the open file
+  // itself (flock), so a second open in this process holds it apart; it
+  // waits only while another opener finds out whether it is alone.
   if (::fstat(fd, &status) != 0 || status.st_uid != ::geteuid() || !S_ISREG(status.st_mode) ||
-      (status.st_mode & 077) != 0) {
+      (status.st_mode & 077) != 0 || ::flock(fd, LOCK_SH) != 0) {
     ::close(fd);
     return nullptr;
   }
   return std::unique_ptr<MappedFile>(new MappedFile(fd));
+}
+
+std::uint64_t MappedFile::Size() const {
+  struct stat status {};
+  if (::fstat(static_cast<int>(file_), &status) != 0) return 0;
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+bool MappedFile::Alone() {
+  const int fd = static_cast<int>(file_);
+  // Changing a hold may drop it first: when another holds the file, the
+  // shared hold is taken again.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::flock(fd, LOCK_SH | LOCK_NB);
+    return false;
+  }
+  ::flock(fd, LOCK_SH | LOCK_NB);
+  return true;
 }
 
 MappedFile::~MappedFile() {

@@ -32,6 +32,16 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
   return std::unique_ptr<MappedFile>(new MappedFile(reinterpret_cast<std::intptr_t>(file)));
 }
 
+std::uint64_t MappedFile::Size() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(HandleOf(file_), &size)) return 0;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+// Windows refuses to cut a file that anyone has mapped, so a file found
+// short was never cut under another opener's pages.
+bool MappedFile::Alone() { return true; }
+
 MappedFile::~MappedFile() {
   for (const Mapping& mapping : mappings_) UnmapViewOfFile(mapping.address);
   CloseHandle(HandleOf(file_));

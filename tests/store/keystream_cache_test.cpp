@@ -274,12 +274,14 @@ TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
 
 // The file's own user may cut the cache file short while a desk has it
 // mapped (a cleaning tool, say): the desk goes on with the same keystreams,
-// the lost pages computed again in its memory, and a later run starts the
-// file afresh.
+// the lost pages computed again in its memory; a second desk started
+// meanwhile leaves the file alone, as growing it would give the first
+// desk's pages back as zeros; a later run starts the file afresh.
 TEST(KeystreamCache, AFileCutShortWhileMappedStillDeciphersAsWithoutIt) {
   const std::vector<std::uint8_t> expected = WithoutFile("secret");
   PageCipher plain("secret");
-  std::vector<std::uint8_t> unused_before(300);
+  std::vector<std::uint8_t> used_before(300), unused_before(300);
+  plain.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, used_before);
   plain.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, unused_before);
   for (std::uint64_t cut_to : {std::uint64_t{0}, FileOffset(kFirst + kChunk + 9, 0)}) {
     SCOPED_TRACE(cut_to);
@@ -287,16 +289,28 @@ TEST(KeystreamCache, AFileCutShortWhileMappedStillDeciphersAsWithoutIt) {
     {
       PageCipher cipher("secret", dir.path().string());
       ASSERT_EQ(Stream(cipher), expected);
+      std::vector<std::uint8_t> bytes(300);
+      cipher.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, bytes);
+      ASSERT_EQ(bytes, used_before);
       std::error_code refused;
       fs::resize_file(CacheFile(dir.path(), "secret"), cut_to, refused);
       // Windows refuses to cut a file while it is mapped: nothing to survive.
       if (refused)
         GTEST_SKIP() << "this system refuses to cut a mapped file: " << refused.message();
+      {
+        PageCipher second("secret", dir.path().string());
+        second.NoteFileSize((kFirst + 9 * kChunk) * kCipherPageSize);
+        EXPECT_EQ(Stream(second), expected);
+      }
+      // Not grown again behind pages mapped before the cut.
+      EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
+      bytes.assign(300, 0);
+      cipher.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, bytes);
+      EXPECT_EQ(bytes, used_before);
       EXPECT_EQ(Stream(cipher), expected);
-      std::vector<std::uint8_t> bytes(300);
+      bytes.assign(300, 0);
       cipher.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, bytes);
       EXPECT_EQ(bytes, unused_before);
-      // Not grown again behind pages mapped before the cut.
       EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
     }
     PageCipher later("secret", dir.path().string());
