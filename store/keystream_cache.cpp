@@ -50,15 +50,15 @@ std::atomic_ref<std::uint64_t> TableEntry(std::span<std::uint8_t> head, std::uin
       *reinterpret_cast<std::uint64_t*>(head.data() + kHeaderBytes + 8 * chunk));
 }
 
-// Whether the file of `size` bytes has been cut short: its head is not all
-// there, or a chunk that someone filled lies beyond its end. Growing such a
-// file would give the pages another desk still has mapped back as zeros.
-bool CutShort(std::span<std::uint8_t> head, std::uint64_t size) {
-  if (size < kHeadBytes) return true;
-  const std::uint64_t chunks = (size - kHeadBytes) / kChunkBytes;
-  for (std::uint64_t c = chunks; c < KeystreamCache::kMaxChunks; ++c)
-    if (TableEntry(head, c).load(std::memory_order_relaxed) != 0) return true;
-  return false;
+// The end of the last chunk that the table shows filled. A chunk is filled
+// only once the file holds it, so a size read after the table that falls
+// short of this end is a file cut short: growing it again would give the
+// pages another desk still has mapped back as zeros.
+std::uint64_t FilledEnd(std::span<std::uint8_t> head) {
+  for (std::uint64_t c = KeystreamCache::kMaxChunks; c-- > 0;)
+    if (TableEntry(head, c).load(std::memory_order_acquire) != 0)
+      return kHeadBytes + (c + 1) * kChunkBytes;
+  return kHeadBytes;
 }
 
 }  // namespace
@@ -100,7 +100,9 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
   std::span<std::uint8_t> head;
   if (size >= kHeadBytes) head = file->Map(0, kHeadBytes);
   const bool ours = !head.empty() && std::memcmp(head.data(), header.data(), header.size()) == 0;
-  const bool cut_short = ours && CutShort(head, size);
+  const std::uint64_t filled_end = ours ? FilledEnd(head) : 0;
+  const std::uint64_t now = file->Size();
+  const bool cut_short = ours && now < filled_end;
   if (!ours || cut_short) {
     if (!file->Alone()) return nullptr;
     if (head.empty()) head = file->Map(0, kHeadBytes);
@@ -113,7 +115,8 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
     std::memcpy(head.data(), header.data(), header.size());
   } else if (cut_short) {
     // Chunks cut off are zeros when the file grows again: computed afresh.
-    for (std::uint64_t c = (size - kHeadBytes) / kChunkBytes; c < kMaxChunks; ++c)
+    for (std::uint64_t c = now < kHeadBytes ? 0 : (now - kHeadBytes) / kChunkBytes; c < kMaxChunks;
+         ++c)
       TableEntry(head, c).store(0);
   }
   return std::unique_ptr<KeystreamCache>(
@@ -177,8 +180,9 @@ bool KeystreamCache::MayMapTo(std::uint64_t end) {
   // The file cut short while in use: it is never grown again by this desk,
   // whose chunks still to come are computed in its memory.
   if (!cut_short_) {
+    const std::uint64_t filled_end = FilledEnd(head_);
     const std::uint64_t size = file_->Size();
-    cut_short_ = end > size && CutShort(head_, size);
+    cut_short_ = end > size && size < filled_end;
   }
   return !cut_short_;
 }
