@@ -275,8 +275,9 @@ TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
 // The file's own user may cut the cache file short while a desk has it
 // mapped (a cleaning tool, say): the desk goes on with the same keystreams,
 // the lost pages computed again in its memory; a second desk shares the
-// file before the cut, but one started after it leaves the file alone, as growing it would give the first
-// desk's pages back as zeros; a later run starts the file afresh.
+// file before the cut, but one started after it leaves the file alone, as
+// growing it would give the first desk's pages back as zeros; a later run
+// starts the file afresh.
 TEST(KeystreamCache, AFileCutShortWhileMappedStillDeciphersAsWithoutIt) {
   const std::vector<std::uint8_t> expected = WithoutFile("secret");
   PageCipher plain("secret");
