@@ -13,8 +13,9 @@ namespace platform {
 
 // A file of derived data, created for its owner alone; it only ever grows,
 // so a piece mapped by one process stays valid while another maps more.
-// Every opener holds it shared, and opening waits while another opener
-// finds out whether it is alone (see Alone).
+// Every opener holds it shared; opening waits a moment while another
+// opener finds out whether it is alone (see Alone), and fails when the file
+// stays held alone.
 class MappedFile {
  public:
   // Opens `path` for reading and writing, creating it (owner only, with its

@@ -128,6 +128,19 @@ void Unguard(void* start) {
   }
 }
 
+// The shared hold is taken on the open file itself (flock), so a second
+// open in this process holds it apart. Another opener holds the file alone
+// only for a moment; one that keeps holding it (not a desk) is given up on
+// after about a tenth of a second rather than waited for.
+bool HoldShared(int fd) {
+  for (int tries = 0; tries < 100; ++tries) {
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK) return false;
+    ::usleep(1000);
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
@@ -151,11 +164,9 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path) {
   if (fd < 0) return nullptr;
   struct stat status {};
   // A file someone else owns, or one others may read, is not used: it holds
-  // what the password gives. The shared hold is taken on the open file
-  // itself (flock), so a second open in this process holds it apart; it
-  // waits only while another opener finds out whether it is alone.
+  // what the password gives.
   if (::fstat(fd, &status) != 0 || status.st_uid != ::geteuid() || !S_ISREG(status.st_mode) ||
-      (status.st_mode & 077) != 0 || ::flock(fd, LOCK_SH) != 0) {
+      (status.st_mode & 077) != 0 || !HoldShared(fd)) {
     ::close(fd);
     return nullptr;
   }
@@ -173,10 +184,10 @@ bool MappedFile::Alone() {
   // Changing a hold may drop it first: when another holds the file, the
   // shared hold is taken again.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::flock(fd, LOCK_SH | LOCK_NB);
+    HoldShared(fd);
     return false;
   }
-  ::flock(fd, LOCK_SH | LOCK_NB);
+  HoldShared(fd);
   return true;
 }
 
