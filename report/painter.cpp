@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace report {
 
@@ -24,7 +25,13 @@ TextExtent TextMeasure::Measure(std::string_view text, const TextFormat& format,
     i += wide ? 2 : 1;
   }
   widest = std::max(widest, line);
-  return {static_cast<int>(std::ceil(widest)), static_cast<int>(std::ceil(lines * 1.3 * em))};
+  // A long text in a huge type (a damaged table's attributes, say) is
+  // measured as far as an extent can go and still be added to a position.
+  constexpr double kWidestExtent = std::numeric_limits<int>::max() / 16;
+  const auto extent = [&](double v) {
+    return static_cast<int>(std::min(std::ceil(v), kWidestExtent));
+  };
+  return {extent(widest), extent(lines * 1.3 * em)};
 }
 
 void RecordingPainter::Line(int x1, int y1, int x2, int y2, int width) {
