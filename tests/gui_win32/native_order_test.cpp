@@ -33,6 +33,7 @@
 #include "platform/win32/wide.h"
 #include "runtime/date_time.h"
 #include "store/record_store.h"
+#include "tests/gui_win32/native_desk.h"
 #include "tests/support/temp_dir.h"
 
 // windows.h renames FindWindow; the form runtime means its own.
@@ -48,21 +49,9 @@ using platform::operator""_gbk;
 
 constexpr int kQueryPage = 1, kArrivalPage = 2, kPickupPage = 3, kReportPage = 5;
 
-class NativeOrder : public ::testing::Test {
+class NativeOrder : public NativeDesk {
  protected:
-  NativeOrder() : services_({&clock_, &clipboard_, &dialogs_}) {
-    clock_.Set({2026, 12, 1, 9, 0, 0});
-    EXPECT_TRUE(desk::MakeDeskFiles(folder_.path().string()).ok());
-    EXPECT_TRUE(platform::ChangeDirectory(platform::Utf8ToGbk(folder_.path().string())));
-    desk::RegisterAllCommands();
-    forms_ = desk::ReadWindowTemplate(desktop_);
-    current_ = std::make_unique<forms::ScopedFormRuntime>(*forms_);
-    desktop_.SetRuntime(forms_.get());
-    desk::InitialiseDesk();
-    forms_->LoadStartWindow(kMainWindow);
-    desktop_.Drain();
-  }
-  ~NativeOrder() override { forms_->CloseAll(); }
+  NativeOrder() { Open(); }
 
   forms::Unit& Unit(const char* name, std::uint32_t window = kMainWindow) {
     forms::Window* open = forms_->FindWindow(window);
@@ -274,14 +263,6 @@ class NativeOrder : public ::testing::Test {
     return text;
   }
 
-  testing_support::TempDir folder_;
-  platform::FixedClock clock_;
-  platform::win32::Clipboard clipboard_;
-  platform::ScriptedDialogs dialogs_;
-  platform::ScopedServices services_;
-  gui::win32::Desktop desktop_;
-  std::unique_ptr<forms::FormRuntime> forms_;
-  std::unique_ptr<forms::ScopedFormRuntime> current_;
   std::vector<std::string> popup_;
 };
 
