@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "forms/units/list_order.h"
+#include "platform/big_buffer.h"
 
 namespace forms {
 
@@ -11,11 +12,9 @@ using runtime::Value;
 
 ListRowBatch::ListRowBatch(std::size_t width) : width_(std::max<std::size_t>(width, 1)) {}
 
-void ListRowBatch::CloseCell() {
-  if (cells_in_row_ == width_) {  // a cell past the width: dropped
-    text_.resize(row_start_ + ends_.back());
-    return;
-  }
+void ListRowBatch::AddCell(std::string_view text) {
+  if (cells_in_row_ == width_) return;  // a cell past the width: dropped
+  text_ += text;
   ends_.push_back(static_cast<std::uint32_t>(text_.size() - row_start_));
   ++cells_in_row_;
 }
@@ -23,11 +22,12 @@ void ListRowBatch::CloseCell() {
 void ListRowBatch::Reserve(std::size_t rows, std::size_t text_bytes) {
   text_.reserve(text_bytes);
   ends_.reserve(rows * width_);
+  platform::AdviseBigBuffer(ends_.data(), ends_.capacity() * sizeof(std::uint32_t));
   data_.reserve(rows);
 }
 
 void ListRowBatch::EndRow(std::int64_t data) {
-  while (cells_in_row_ < width_) CloseCell();
+  while (cells_in_row_ < width_) AddCell({});
   data_.push_back(data);
   row_start_ = text_.size();
   cells_in_row_ = 0;
@@ -110,7 +110,7 @@ void ListView::AppendRows(ListRowBatch rows, std::int32_t state_image) {
   if (text_.empty())
     text_ = std::move(rows.text_);
   else
-    text_ += rows.text_;
+    text_ += rows.text_.view();
   if (ends_.empty()) {
     ends_ = std::move(rows.ends_);
     // A batch made with room for more rows than it got.
@@ -119,6 +119,7 @@ void ListView::AppendRows(ListRowBatch rows, std::int32_t state_image) {
     ends_.insert(ends_.end(), rows.ends_.begin(), rows.ends_.end());
   }
   rows_.reserve(rows_.size() + rows.size());
+  platform::AdviseBigBuffer(rows_.data(), rows_.capacity() * sizeof(Slot));
   std::uint64_t start = offset;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     Slot row;
@@ -183,17 +184,17 @@ void ListView::MoveToEnd(Slot& row) {
   const std::uint32_t length = EndsOf(row)[width_ - 1];
   if (row.text_at + length == text_.size()) return;
   const std::uint64_t at = text_.size();
-  text_.append(text_, static_cast<std::size_t>(row.text_at), length);
+  text_ += text_.view().substr(static_cast<std::size_t>(row.text_at), length);
   row.text_at = at;
   unused_bytes_ += length;
 }
 
 void ListView::Compact() {
-  std::string text;
+  TextBuffer text;
   text.reserve(text_.size() - unused_bytes_);
   for (Slot& row : rows_) {
     const std::uint64_t at = text.size();
-    text.append(text_, static_cast<std::size_t>(row.text_at), EndsOf(row)[width_ - 1]);
+    text += text_.view().substr(static_cast<std::size_t>(row.text_at), EndsOf(row)[width_ - 1]);
     row.text_at = at;
   }
   text_ = std::move(text);
@@ -208,10 +209,10 @@ bool ListView::SetCellText(int row, int column, Text text) {
   std::uint32_t* ends = &ends_[slot.slot * width_];
   const auto c = static_cast<std::size_t>(column);
   const std::uint32_t begin = c == 0 ? 0 : ends[c - 1];
-  const std::string after = text_.substr(static_cast<std::size_t>(slot.text_at) + ends[c]);
+  const std::string after(text_.view().substr(static_cast<std::size_t>(slot.text_at) + ends[c]));
   const auto change =
       static_cast<std::int64_t>(text.size()) - static_cast<std::int64_t>(ends[c] - begin);
-  text_.resize(static_cast<std::size_t>(slot.text_at) + begin);
+  text_.truncate(static_cast<std::size_t>(slot.text_at) + begin);
   text_ += text;
   text_ += after;
   for (std::size_t i = c; i < width_; ++i)
@@ -234,7 +235,7 @@ std::int32_t ListView::StateImage(int row) const {
 
 void ListView::Clear() {
   rows_.clear();
-  std::string().swap(text_);
+  text_.release();
   std::vector<std::uint32_t>().swap(ends_);
   unused_bytes_ = 0;
   selected_ = -1;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "forms/settings.h"
+#include "forms/text_buffer.h"
 #include "forms/unit.h"
 
 namespace forms {
@@ -76,14 +77,14 @@ class ListRowBatch {
 
   // Adds the next cell of the row being made; cells past the width are
   // dropped.
-  void AddCell(std::string_view text) {
-    OpenCell().append(text);
-    CloseCell();
+  void AddCell(std::string_view text);
+  // Or in two steps: the text of the cell to append to (empty), then the
+  // end of the cell, which adds it.
+  std::string& OpenCell() { return cell_; }
+  void CloseCell() {
+    AddCell(cell_);
+    cell_.clear();
   }
-  // Or in two steps: the buffer to append the cell's text to, then the
-  // end of the cell.
-  std::string& OpenCell() { return text_; }
-  void CloseCell();
   // Ends the row (missing cells empty); it carries `data`.
   void EndRow(std::int64_t data = 0);
   std::size_t size() const { return data_.size(); }
@@ -96,7 +97,8 @@ class ListRowBatch {
  private:
   friend class ListView;
   std::size_t width_;
-  std::string text_;
+  TextBuffer text_;
+  std::string cell_;  // the open cell
   // Each cell's end from its row's start; rows follow one another, so a
   // row starts where the one before it ends.
   std::vector<std::uint32_t> ends_;
@@ -197,7 +199,7 @@ class ListView : public Unit {
 
   ListViewSettings settings_;
   std::size_t width_;  // cells per row: the columns, at least one
-  std::string text_;
+  TextBuffer text_;
   std::vector<std::uint32_t> ends_;
   std::vector<Slot> rows_;
   std::size_t unused_bytes_ = 0;  // bytes of text_ no cell refers to
