@@ -58,10 +58,13 @@ BackupOutcome BackUp() {
   std::unique_ptr<platform::ProgressWindow> progress =
       platform::Current().dialogs->OpenProgress("备份数据"_gbk, "正在备份订单、客户和小票……"_gbk);
   BackupRequest request;
-  if (progress)
+  if (progress) {
+    // Lets the windows under it paint before the copying begins.
+    progress->Show(0);
     request.progress = [&progress](std::uint64_t done, std::uint64_t total) {
       if (total > 0) progress->Show(static_cast<int>(done * 100 / total));
     };
+  }
   request.dir = DataFolder();
   request.destination = BackupDestination();
   request.when = Now();
@@ -109,6 +112,9 @@ void MakeDailyBackup() {
   const std::string destination = BackupDestination();
   if (std::optional<LocalTime> made = NewestBackup(destination))
     if (DayNumber(*made) == DayNumber(today)) return;
+  // The day's first start: the main window comes up at once and the backup,
+  // seconds for a ledger of years, runs under it.
+  ShowWindowAtOnce(layout::kMainWindow);
   const BackupOutcome outcome = BackUp();
   if (outcome.ok) {
     RecordGoodBackup(today);

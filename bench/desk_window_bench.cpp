@@ -1,7 +1,10 @@
 // The desk in its real Qt window (offscreen platform) on a generated ledger:
 //   - start-up: from before the application object to the main window
 //     painted, its data files opened (the program's own loading and Qt's
-//     libraries, before main, are not in it);
+//     libraries, before main, are not in it). The folder is a fresh copy,
+//     so this is the day's first start: the main window's first paint is
+//     timed, and apart from it the start with the day's backup made under
+//     the window;
 //   - the five-year query: from the click on "按日期查询" to the list
 //     painted (the handler's fill, the model's reset, the first screen);
 //   - scrolling the list a screen at a time and painting it, each step.
@@ -10,6 +13,7 @@
 //   `list_fill_bench --generate 100000` prints; it is copied first.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMainWindow>
 #include <QScrollBar>
 #include <QTableView>
 #include <algorithm>
@@ -17,6 +21,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -28,6 +33,8 @@
 #include "gui/qt_desktop.h"
 #include "gui/qt_window_view.h"
 #include "platform/gbk.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/services.h"
 #include "runtime/date_time.h"
 
 namespace {
@@ -42,6 +49,22 @@ double MsSince(Clock::time_point start) {
 forms::Unit& MainUnit(forms::FormRuntime& forms, const char* name) {
   return *forms.FindWindow(desk::layout::kMainWindow)->FindUnitByName(platform::Utf8ToGbk(name));
 }
+
+// Notes when a main window first paints (the progress window of the day's
+// backup is not one).
+class FirstPaint : public QObject {
+ public:
+  std::optional<Clock::time_point> at;
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (!at && event->type() == QEvent::Paint)
+      if (auto* widget = qobject_cast<QWidget*>(object);
+          widget && qobject_cast<QMainWindow*>(widget->window()))
+        at = Clock::now();
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -64,7 +87,13 @@ int main(int argc, char** argv) {
   const Clock::time_point started = Clock::now();
   int qt_argc = 1;
   QApplication app(qt_argc, argv);
-  double startup_ms = 0;
+  // The windows' own dialogs, as the program has them: the day's backup
+  // shows its progress window.
+  platform::QtDialogs dialogs;
+  platform::ScopedServices services({nullptr, nullptr, &dialogs});
+  FirstPaint first_paint;
+  app.installEventFilter(&first_paint);
+  double startup_ms = 0, first_paint_ms = 0;
   {
     gui::QtDesktop desktop;
     desk::RegisterAllCommands();
@@ -80,6 +109,11 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     main_window->grab();
     startup_ms = MsSince(started);
+    first_paint_ms =
+        first_paint.at
+            ? std::chrono::duration<double, std::milli>(*first_paint.at - started).count()
+            : startup_ms;
+    app.removeEventFilter(&first_paint);
 
     // The query page, the five years of orders chosen.
     forms->WriteProperty(MainUnit(*forms, "选择夹1").ref(), 12, runtime::Value::Int(1));
@@ -120,7 +154,9 @@ int main(int argc, char** argv) {
       ++steps;
     }
     std::printf("| measure | ms |\n|---|---|\n");
-    std::printf("| start-up to the painted main window | %.1f |\n", startup_ms);
+    std::printf("| start-up to the painted main window (the day's first start) | %.1f |\n",
+                first_paint_ms);
+    std::printf("| start-up with the day's backup, made under the window | %.1f |\n", startup_ms);
     std::printf("| five-year query, click to painted list (%d rows, best of %d) | %.1f |\n", rows,
                 repeats, query_ms);
     std::printf("| of which the click's handler (the fill and the totals) | %.1f |\n", handler_ms);

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -75,6 +76,21 @@ DumpLine LaterFields(const DumpLine& record) {
   return DumpLine(record.begin() + 11, record.end());
 }
 
+// The windows' dialogs, noting whether a progress window (the day's backup
+// at the first start) opened over the painted main window.
+class WatchedDialogs : public platform::QtDialogs {
+ public:
+  std::unique_ptr<platform::ProgressWindow> OpenProgress(std::string_view caption,
+                                                         std::string_view text) override {
+    ++progress_windows;
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (qobject_cast<QMainWindow*>(window) && window->isVisible()) over_main_window = true;
+    return QtDialogs::OpenProgress(caption, text);
+  }
+  int progress_windows = 0;
+  bool over_main_window = false;
+};
+
 class QtOrderLife : public ::testing::Test {
  protected:
   QtOrderLife() : services_({&clock_, &clipboard_, &dialogs_}) {}
@@ -123,7 +139,7 @@ class QtOrderLife : public ::testing::Test {
 
   platform::FixedClock clock_;
   platform::QtClipboard clipboard_;
-  platform::QtDialogs dialogs_;
+  WatchedDialogs dialogs_;
   platform::ScopedServices services_;
   ModalAnswerer answers_;
   QtDesk desk_;
@@ -287,6 +303,10 @@ TEST_F(QtOrderLife, AnOrderLivesItsWholeLifeAndAnotherIsCancelled) {
 // its window: the ledger is the backup's again and the rows shown before the
 // restore, which named records of the replaced files, are gone.
 TEST_F(QtOrderLife, ABackupFromTheMenuIsRestoredFromItsWindow) {
+  // The desk's first start made the day's backup under its main window,
+  // which a ledger of years keeps busy for seconds.
+  EXPECT_EQ(dialogs_.progress_windows, 1);
+  EXPECT_TRUE(dialogs_.over_main_window);
   At(12, 1, 9);
   TakeOrder("L001", "张三", "13800000001", "TB900", "毛衣", "100", "5", "30",
             "http://shop.example/900");
