@@ -27,6 +27,8 @@ void ListRowBatch::Reserve(std::size_t rows, std::size_t text_bytes) {
 }
 
 void ListRowBatch::EndRow(std::int64_t data) {
+  // Text written into the open cell and never closed ends up in it.
+  if (!cell_.empty()) CloseCell();
   while (cells_in_row_ < width_) AddCell({});
   data_.push_back(data);
   row_start_ = text_.size();

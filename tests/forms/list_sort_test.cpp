@@ -104,10 +104,12 @@ TEST_F(ListSort, CellsKeepTheirTextsThroughBatchesInsertsAndRewrites) {
   batch.EndRow(8);
   batch.AddCell("c");  // its second cell missing: empty
   batch.EndRow(9);
+  batch.OpenCell() += "e";  // written into the open cell, never closed
+  batch.EndRow(10);
   list_->AppendRows(std::move(batch), 2);
   list_->InsertRow(0, "top", -1, 1, 0, 0);
-  EXPECT_EQ(Column(0), (std::vector<std::string>{"top", "a", "b", "c"}));
-  EXPECT_EQ(Column(1), (std::vector<std::string>{"", "1", "2", ""}));
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"top", "a", "b", "c", "e"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"", "1", "2", "", ""}));
   EXPECT_EQ(list_->Data(2), 8);
   EXPECT_EQ(list_->StateImage(2), 2);
 
@@ -120,8 +122,8 @@ TEST_F(ListSort, CellsKeepTheirTextsThroughBatchesInsertsAndRewrites) {
   }
   list_->SetCellText(1, 0, "A");
   list_->SetCellText(2, 0, "bb");
-  EXPECT_EQ(Column(0), (std::vector<std::string>{"top", "A", "bb", "c"}));
-  EXPECT_EQ(Column(1), (std::vector<std::string>{"", "1", "2", "1499"}));
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"top", "A", "bb", "c", "e"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"", "1", "2", "1499", ""}));
   std::vector<std::string> cells;
   for (const Text& cell : list_->row(2).cells) cells.push_back(cell);
   EXPECT_EQ(cells, (std::vector<std::string>{"bb", "2"}));
