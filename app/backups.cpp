@@ -114,7 +114,7 @@ void MakeDailyBackup() {
     if (DayNumber(*made) == DayNumber(today)) return;
   // The day's first start: the main window comes up at once and the backup,
   // seconds for a ledger of years, runs under it.
-  ShowWindowAtOnce(layout::kMainWindow);
+  ShowLoadingWindow(layout::kMainWindow);
   const BackupOutcome outcome = BackUp();
   if (outcome.ok) {
     RecordGoodBackup(today);

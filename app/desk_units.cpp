@@ -71,10 +71,7 @@ bool IsEnabled(UnitName unit) {
 
 void Focus(UnitName unit) { Command("SetFocus", {UnitValue(unit)}); }
 
-void ShowWindowAtOnce(std::uint32_t window_id) {
-  if (forms::Window* window = Forms().FindWindow(window_id); window && window->view())
-    window->view()->Show();
-}
+void ShowLoadingWindow(std::uint32_t window_id) { Forms().ShowLoadingWindow(window_id); }
 
 std::int32_t CurrentPage(UnitName tab) {
   return static_cast<std::int32_t>(

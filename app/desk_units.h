@@ -72,7 +72,7 @@ void Focus(UnitName unit);
 
 // Shows a window whose start-up handler is still running, so that long work
 // in it (the day's backup) runs under the window instead of before it.
-void ShowWindowAtOnce(std::uint32_t window_id);
+void ShowLoadingWindow(std::uint32_t window_id);
 
 // The current page of `tab` (0-based), and making a page current.
 std::int32_t CurrentPage(UnitName tab = kPages);

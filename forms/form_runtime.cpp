@@ -119,7 +119,7 @@ bool FormRuntime::LoadWindow(std::uint32_t window_id, std::uint32_t parent_id, b
       other->SetEnabled(false);
     }
   }
-  if (window.own_unit().visible_flag() && window.view() != nullptr) window.view()->Show();
+  ShowView(window);
   if (observer_ != nullptr) observer_->WindowOpened(window);
   if (modal) {
     desktop_.RunLoop([this, instance] { return !IsLoaded(instance); });
@@ -127,6 +127,14 @@ bool FormRuntime::LoadWindow(std::uint32_t window_id, std::uint32_t parent_id, b
       if (Window* still_open = FindInstance(other)) still_open->SetEnabled(enabled);
   }
   return true;
+}
+
+void FormRuntime::ShowView(Window& window) {
+  if (window.own_unit().visible_flag() && window.view() != nullptr) window.view()->Show();
+}
+
+void FormRuntime::ShowLoadingWindow(std::uint32_t window_id) {
+  if (Window* window = FindWindow(window_id)) ShowView(*window);
 }
 
 void FormRuntime::LoadStartWindow(std::uint32_t window_id) {

@@ -60,6 +60,10 @@ class FormRuntime {
   // closed, then gives them back their enabled state. False when the window
   // cannot be created.
   bool LoadWindow(std::uint32_t window_id, std::uint32_t parent_id, bool modal);
+  // Shows a window that is still loading (its start-up handlers running)
+  // as its load will show it, so that long work in those handlers runs
+  // under the window instead of before it.
+  void ShowLoadingWindow(std::uint32_t window_id);
   // Loads the start-up window; failing, reports "载入启动窗口失败".
   void LoadStartWindow(std::uint32_t window_id);
   // The start-up window's id (0 before LoadStartWindow): the main window,
@@ -131,6 +135,7 @@ class FormRuntime {
 
  private:
   FormRuntime(Template tmpl, Desktop& desktop);
+  void ShowView(Window& window);
   void Destroy(Window& window);
   void MoveFocus(Unit* to, bool by_program);
   Handler FindHandler(const Window& window, const UnitRecord& record, int event) const;

@@ -4,11 +4,11 @@
 
 namespace platform {
 
-BigBlock::BigBlock(BigBlock&& other) noexcept
+GrowingBlock::GrowingBlock(GrowingBlock&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
-BigBlock& BigBlock::operator=(BigBlock&& other) noexcept {
-  BigBlock gone(std::move(*this));
+GrowingBlock& GrowingBlock::operator=(GrowingBlock&& other) noexcept {
+  GrowingBlock gone(std::move(*this));
   data_ = std::exchange(other.data_, nullptr);
   size_ = std::exchange(other.size_, 0);
   return *this;

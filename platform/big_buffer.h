@@ -14,17 +14,18 @@ namespace platform {
 // later given to realloc, which may then have to copy it.
 void AdviseBigBuffer(void* start, std::size_t bytes);
 
-// One block of memory of its own for a buffer of at least 4 MB that grows
-// at its end: advised as above, and grown, where the system can, by moving
-// its pages instead of copying its bytes.
-class BigBlock {
+// A block of memory that grows at its end, keeping what it holds. Small,
+// it is the C library's; from 4 MB on, where the system can, a block of
+// its own, advised as above and grown by moving its pages instead of
+// copying its bytes.
+class GrowingBlock {
  public:
-  BigBlock() = default;
-  BigBlock(BigBlock&& other) noexcept;
-  BigBlock& operator=(BigBlock&& other) noexcept;
-  BigBlock(const BigBlock&) = delete;
-  BigBlock& operator=(const BigBlock&) = delete;
-  ~BigBlock();
+  GrowingBlock() = default;
+  GrowingBlock(GrowingBlock&& other) noexcept;
+  GrowingBlock& operator=(GrowingBlock&& other) noexcept;
+  GrowingBlock(const GrowingBlock&) = delete;
+  GrowingBlock& operator=(const GrowingBlock&) = delete;
+  ~GrowingBlock();
 
   char* data() const { return data_; }
   std::size_t size() const { return size_; }

@@ -7,14 +7,24 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
 
 namespace {
 
+// From here on a block is mapped on its own, and advice is given.
 constexpr std::size_t kLeast = std::size_t{4} << 20;
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
+
+// A block under kLeast is the C library's, a bigger one a mapping of its own.
+void FreeBlock(char* data, std::size_t size) {
+  if (size < kLeast)
+    std::free(data);
+  else
+    munmap(data, size);
+}
 
 }  // namespace
 
@@ -33,24 +43,30 @@ void AdviseBigBuffer(void* start, std::size_t bytes) {
 #endif
 }
 
-BigBlock::~BigBlock() {
-  if (data_ != nullptr) munmap(data_, size_);
-}
+GrowingBlock::~GrowingBlock() { FreeBlock(data_, size_); }
 
-bool BigBlock::Grow(std::size_t bytes) {
+bool GrowingBlock::Grow(std::size_t bytes) {
   if (bytes <= size_) return true;
+  if (bytes < kLeast) {
+    // realloc extends a small block in place where it can.
+    void* grown = std::realloc(data_, bytes);
+    if (grown == nullptr) return false;
+    data_ = static_cast<char*>(grown);
+    size_ = bytes;
+    return true;
+  }
   // Whole large pages, so that the block's last one is large too.
   const std::size_t size = (bytes + kLargePage - 1) / kLargePage * kLargePage;
   void* grown = MAP_FAILED;
 #ifdef MREMAP_MAYMOVE
-  if (data_ != nullptr) grown = mremap(data_, size_, size, MREMAP_MAYMOVE);
+  if (size_ >= kLeast) grown = mremap(data_, size_, size, MREMAP_MAYMOVE);
 #endif
   if (grown == MAP_FAILED) {
     grown = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (grown == MAP_FAILED) return false;
     if (data_ != nullptr) {
       std::memcpy(grown, data_, size_);
-      munmap(data_, size_);
+      FreeBlock(data_, size_);
     }
   }
   data_ = static_cast<char*>(grown);

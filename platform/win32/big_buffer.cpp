@@ -9,9 +9,9 @@ namespace platform {
 
 void AdviseBigBuffer(void*, std::size_t) {}
 
-BigBlock::~BigBlock() { std::free(data_); }
+GrowingBlock::~GrowingBlock() { std::free(data_); }
 
-bool BigBlock::Grow(std::size_t bytes) {
+bool GrowingBlock::Grow(std::size_t bytes) {
   if (bytes <= size_) return true;
   void* grown = std::realloc(data_, bytes);
   if (grown == nullptr) return false;
