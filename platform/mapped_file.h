@@ -39,6 +39,11 @@ class MappedFile {
   // Once the file has been found cut short, nothing more is mapped.
   std::span<std::uint8_t> Map(std::uint64_t offset, std::size_t length);
 
+  // Reads the file's bytes from `offset` into `out` without mapping them;
+  // false unless all of them were there. A copy read once costs less than
+  // the first touch of each mapped page, which the system counts per
+  // process.
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
   // Fills `bytes` (whole pages) with what the file holds from `offset`;
   // must not allocate (it runs where a page is found missing).
   using Refill = void (*)(void* context, std::uint64_t offset, std::span<std::uint8_t> bytes);

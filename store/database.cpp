@@ -694,9 +694,13 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
     stopped = true;
   }
   // ScanAsCurrent's batches are looked at where they lie in a view of the
-  // file rather than copied, whenever the file can be viewed.
+  // file rather than copied, whenever the file can be viewed and is ready:
+  // while the file's thread is still at work, the view's pages are mostly
+  // not yet in this process's page tables, and reading a batch costs far
+  // less than the first touch of each of its pages.
+  const bool view_ready = !warming_.load(std::memory_order_acquire);
   const std::uint64_t viewable =
-      stored && result == error::kOk && start < count ? ViewableEnd(count) : 0;
+      stored && view_ready && result == error::kOk && start < count ? ViewableEnd(count) : 0;
   const bool in_view = viewable > 0;
   const std::uint64_t cuts_before = file_.cuts();
   if (in_view) ++viewing_scans_;
@@ -785,20 +789,32 @@ void Database::WarmAhead(std::uint64_t end, bool keystreams) {
   try {
     // The thread keeps what it uses: a view made anew meanwhile leaves the
     // old one mapped until the thread lets it go.
+    warming_.store(true, std::memory_order_release);
     warmer_ = std::jthread([this, view = view_, cipher, end](std::stop_token stop) {
+      ScopeExit done{[this] { warming_.store(false, std::memory_order_release); }};
       bool populate = view != nullptr;
-      for (std::uint64_t to = end; to > 0 && !stop.stop_requested();) {
+      std::uint64_t to = end;
+      while (to > 0 && !stop.stop_requested()) {
         const std::uint64_t from = (to - 1) / kWarmStep * kWarmStep;
         if (walked_to_.load(std::memory_order_relaxed) > from) break;
         // Where the system cannot, or the file has been cut short since,
         // the walk faults the pages in itself.
         if (populate && !view->Populate(from, to - from)) populate = false;
         if (cipher) cipher->VerifyAhead(from, to - from);
-        if (!populate && !cipher) break;
+        if (!populate && !cipher) return;
         to = from;
+      }
+      // Below where they met, the walk read its records and keystreams
+      // instead of looking at them in place: their pages are made ready
+      // now, for the walks to come.
+      for (std::uint64_t at = 0; at < to && !stop.stop_requested(); at += kWarmStep) {
+        const std::uint64_t n = std::min(kWarmStep, to - at);
+        if (populate && !view->Populate(at, n)) populate = false;
+        if (cipher) cipher->TouchAhead(at, n);
       }
     });
   } catch (const std::system_error&) {
+    warming_.store(false, std::memory_order_release);
     // No thread to be had: the first walk makes everything ready itself.
   }
 }

@@ -327,6 +327,8 @@ class Database {
   // How far into the file the walks have come (a file offset): where
   // WarmAhead's thread, coming down from the end, stops.
   std::atomic<std::uint64_t> walked_to_{0};
+  // WarmAhead's thread is still making the view ready: walks read instead.
+  std::atomic<bool> warming_{false};
   // Last, so that it is stopped and joined before anything it uses goes.
   std::jthread warmer_;
 };

@@ -131,7 +131,8 @@ KeystreamCache::KeystreamCache(std::unique_ptr<Refiller> refiller,
       head_(head),
       password_check_(password_check),
       chunks_(kMaxChunks),
-      busy_(kMaxChunks) {}
+      busy_(kMaxChunks),
+      copied_(kMaxChunks) {}
 
 // Two running sums of the chunk's words (any changed word and any swap of
 // two words change them), mixed with the chunk's place and the password;
@@ -217,6 +218,43 @@ const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& 
     chunks_[chunk].store(bytes.data(), std::memory_order_release);
   }
   return Known(page);
+}
+
+bool KeystreamCache::ReadVerified(std::uint64_t page, std::span<std::uint8_t> copy) {
+  if (page >= kEndPage || copy.size() != kChunkBytes) return false;
+  const std::uint64_t chunk = page / kChunkPages;
+  // A chunk another thread holds is being verified or filled: Load waits.
+  if (Known(page) != nullptr || busy_[chunk].exchange(true, std::memory_order_acquire))
+    return false;
+  ScopeRelease release{busy_[chunk]};
+  const std::uint64_t entry = TableEntry(head_, chunk).load(std::memory_order_acquire);
+  if (entry == 0 || Known(page) != nullptr) return false;
+  // Only chunks already mapped (the piece mapped ahead only reserves their
+  // range; nothing in it is touched here): Load maps the others.
+  const std::span<std::uint8_t> bytes = MapChunk(chunk, true);
+  if (bytes.empty() || !file_->ReadAt(kHeadBytes + chunk * kChunkBytes, copy) ||
+      ChunkCheck(chunk, copy) != entry)
+    return false;
+  copied_[chunk].store(true, std::memory_order_release);
+  chunks_[chunk].store(bytes.data(), std::memory_order_release);
+  return true;
+}
+
+bool KeystreamCache::ReadCopy(std::uint64_t page, std::span<std::uint8_t> copy) const {
+  if (page >= kEndPage || copy.size() != kChunkBytes || Known(page) == nullptr) return false;
+  return file_->ReadAt(kHeadBytes + page / kChunkPages * kChunkBytes, copy);
+}
+
+void KeystreamCache::TouchCopied(std::uint64_t page) {
+  if (page >= kEndPage || !Copied(page)) return;
+  const std::uint8_t* chunk = Known(page);
+  if (chunk == nullptr) return;
+  // A page cut from the file meanwhile is refilled, not fatal (SetRefill).
+  std::uint8_t sum = 0;
+  for (std::uint64_t at = 0; at < kChunkBytes; at += kPageBytes)
+    sum ^= *static_cast<const volatile std::uint8_t*>(chunk + at);
+  (void)sum;
+  copied_[page / kChunkPages].store(false, std::memory_order_release);
 }
 
 void KeystreamCache::VerifyAhead(std::uint64_t page) {

@@ -61,6 +61,27 @@ class KeystreamCache {
   // Maps the chunk of `page`, verifies it or fills it with `compute`, and
   // gives the page's keystream; nullptr when the chunk cannot be mapped.
   const std::uint8_t* Load(std::uint64_t page, const ComputePage& compute);
+  // For a walk that meets a chunk not yet verified: reads the chunk of
+  // `page` into `copy` (kChunkPages pages) and verifies it there, so that
+  // the walk takes its keystreams from the copy and its pages in the
+  // mapping stay untouched (a copy read costs less than the first touch of
+  // each page). True when the copy passes; the chunk is then known from
+  // the mapping too, since the file holds the same bytes. False leaves the
+  // chunk to Load, as does a chunk already known (use Known).
+  bool ReadVerified(std::uint64_t page, std::span<std::uint8_t> copy);
+  // Whether the chunk of `page` was verified from a copy and its mapped
+  // pages are still untouched, so that a walk reads it again (ReadCopy)
+  // rather than touch them.
+  bool Copied(std::uint64_t page) const {
+    return copied_[page / kChunkPages].load(std::memory_order_acquire);
+  }
+  // Reads the chunk of `page`, verified before in this run, into `copy`;
+  // false when the file no longer holds it (then use Known).
+  bool ReadCopy(std::uint64_t page, std::span<std::uint8_t> copy) const;
+  // Touches the mapped pages of the chunk of `page` when it was verified
+  // from a copy, so that later walks find them ready; safe on another
+  // thread while walks use the chunk.
+  void TouchCopied(std::uint64_t page);
   // Maps the chunks of pages [0, pages) in one piece, for a file about to
   // be walked whole: one mapping instead of one per chunk. Does nothing
   // when a piece as long is mapped already.
@@ -108,6 +129,8 @@ class KeystreamCache {
   // Held while a thread verifies or fills the chunk, so that no thread
   // reads bytes another is writing.
   std::vector<std::atomic<bool>> busy_;
+  // Chunks verified from a copy whose mapped pages nobody touched yet.
+  std::vector<std::atomic<bool>> copied_;
 };
 
 }  // namespace store

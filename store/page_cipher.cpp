@@ -124,12 +124,33 @@ void PageCipher::VerifyAhead(std::uint64_t offset, std::uint64_t length) {
     cache_->VerifyAhead(chunk * KeystreamCache::kChunkPages);
 }
 
+void PageCipher::TouchAhead(std::uint64_t offset, std::uint64_t length) {
+  if (!cache_ || length == 0) return;
+  constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
+  const std::uint64_t last = (offset + length - 1) / kChunkBytes;
+  for (std::uint64_t chunk = offset / kChunkBytes; chunk <= last; ++chunk)
+    cache_->TouchCopied(chunk * KeystreamCache::kChunkPages);
+}
+
 const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
-  if (cache_) {
-    if (const std::uint8_t* known = cache_->Known(page)) return known;
-  } else if (!OpenCache()) {
-    return nullptr;
+  if (const std::uint8_t* copied = ReadKeystream(page)) return copied;
+  if (!cache_ && !OpenCache()) return nullptr;
+  // A chunk met for the first time in this run is read and verified in a
+  // copy of its own, which the walk then uses: its mapped pages would cost
+  // a first touch each. Until the file's thread has touched them
+  // (TouchAhead), later walks read the chunk again. One chunk is copied at
+  // a time.
+  const std::uint8_t* known = cache_->Known(page);
+  if (known != nullptr && !cache_->Copied(page)) return known;
+  constexpr std::size_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
+  read_chunk_first_ = kNoChunk;
+  if (!read_chunk_) read_chunk_ = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkBytes);
+  const std::span<std::uint8_t> copy(read_chunk_.get(), kChunkBytes);
+  if (known != nullptr ? cache_->ReadCopy(page, copy) : cache_->ReadVerified(page, copy)) {
+    read_chunk_first_ = page / KeystreamCache::kChunkPages * KeystreamCache::kChunkPages;
+    return ReadKeystream(page);
   }
+  if (known != nullptr) return known;
   const std::uint8_t* loaded = cache_->Load(
       page, [this](std::uint64_t p, std::span<std::uint8_t> out) { ComputeKeystream(p, out); });
   return loaded;
@@ -151,8 +172,9 @@ const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
 
 void PageCipher::Prefetch(std::uint64_t offset) const {
   const std::uint64_t page = offset / kCipherPageSize;
-  const std::uint8_t* keystream = nullptr;
-  if (cache_ && page < KeystreamCache::kEndPage) keystream = cache_->Known(page);
+  const std::uint8_t* keystream = ReadKeystream(page);
+  if (keystream == nullptr && cache_ && page < KeystreamCache::kEndPage)
+    keystream = cache_->Known(page);
   if (keystream == nullptr) {
     const Slot& slot = slots_[page % slots_.size()];
     if (slot.page == page) keystream = slot.bytes->data();

@@ -70,6 +70,10 @@ class PageCipher {
   // offset + length) ahead of their use. Safe on another thread while the
   // cipher is in use, once NoteFileSize has said true.
   void VerifyAhead(std::uint64_t offset, std::uint64_t length);
+  // Makes the cache file's keystreams of the pages of bytes [offset,
+  // offset + length) that walks verified from copies ready in the mapping,
+  // so that later walks take them from there. Safe where VerifyAhead is.
+  void TouchAhead(std::uint64_t offset, std::uint64_t length);
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
@@ -101,6 +105,17 @@ class PageCipher {
   std::vector<Slot> slots_;
   std::string cache_folder_;
   std::unique_ptr<KeystreamCache> cache_;
+  // The chunk of the cache file that a walk read and verified last, whose
+  // pages' keystreams are taken from this copy (KeystreamCache::ReadVerified).
+  std::unique_ptr<std::uint8_t[]> read_chunk_;
+  static constexpr std::uint64_t kNoChunk = UINT64_MAX;
+  std::uint64_t read_chunk_first_ = kNoChunk;  // its first page
+  // The page's keystream in read_chunk_, or nullptr.
+  const std::uint8_t* ReadKeystream(std::uint64_t page) const {
+    if (page < read_chunk_first_ || page - read_chunk_first_ >= KeystreamCache::kChunkPages)
+      return nullptr;
+    return read_chunk_.get() + (page - read_chunk_first_) * kCipherPageSize;
+  }
   bool cache_failed_ = false;
   bool large_file_seen_ = false;
 };

@@ -179,6 +179,18 @@ std::uint64_t MappedFile::Size() const {
   return static_cast<std::uint64_t>(status.st_size);
 }
 
+bool MappedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t got = ::pread(static_cast<int>(file_), out.data() + done, out.size() - done,
+                                static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 bool MappedFile::Alone() {
   const int fd = static_cast<int>(file_);
   // Changing a hold may drop it first: when another holds the file, the

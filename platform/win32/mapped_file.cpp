@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/win32/wide.h"
@@ -36,6 +37,20 @@ std::uint64_t MappedFile::Size() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(HandleOf(file_), &size)) return 0;
   return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool MappedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset + done);
+    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(HandleOf(file_), out.data() + done, want, &got, &at) || got == 0) return false;
+    done += got;
+  }
+  return true;
 }
 
 // Windows refuses to cut a file that anyone has mapped, so a file found
