@@ -117,19 +117,20 @@ bool PageCipher::NoteFileSize(std::uint64_t size) {
 }
 
 void PageCipher::VerifyAhead(std::uint64_t offset, std::uint64_t length) {
-  if (!cache_ || length == 0) return;
-  constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
-  const std::uint64_t last = (offset + length - 1) / kChunkBytes;
-  for (std::uint64_t chunk = offset / kChunkBytes; chunk <= last; ++chunk)
-    cache_->VerifyAhead(chunk * KeystreamCache::kChunkPages);
+  ForEachChunk(offset, length, &KeystreamCache::VerifyAhead);
 }
 
 void PageCipher::TouchAhead(std::uint64_t offset, std::uint64_t length) {
+  ForEachChunk(offset, length, &KeystreamCache::TouchCopied);
+}
+
+void PageCipher::ForEachChunk(std::uint64_t offset, std::uint64_t length,
+                              void (KeystreamCache::*step)(std::uint64_t first_page)) {
   if (!cache_ || length == 0) return;
   constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
   const std::uint64_t last = (offset + length - 1) / kChunkBytes;
   for (std::uint64_t chunk = offset / kChunkBytes; chunk <= last; ++chunk)
-    cache_->TouchCopied(chunk * KeystreamCache::kChunkPages);
+    (cache_.get()->*step)(chunk * KeystreamCache::kChunkPages);
 }
 
 const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {

@@ -85,6 +85,10 @@ class PageCipher {
   static void ComputeKeystreamsAlone(const void* cipher, std::uint64_t first,
                                      std::span<std::uint8_t> out);
   void KeystreamOfSalt(std::uint64_t page, std::uint32_t salt, std::span<std::uint8_t> out) const;
+  // Calls `step` with the first page of each chunk of the cache file that
+  // holds keystream of bytes [offset, offset + length).
+  void ForEachChunk(std::uint64_t offset, std::uint64_t length,
+                    void (KeystreamCache::*step)(std::uint64_t first_page));
   // From the cache file; nullptr when there is none or it fails.
   const std::uint8_t* FileKeystream(std::uint64_t page);
   // Opens the cache file once; false when there is none or it failed.
