@@ -18,7 +18,10 @@ constexpr std::uint32_t kLayoutVersion = 2;
 constexpr std::uint64_t kHeaderBytes = 4096;
 constexpr std::uint64_t kTableBytes = 8 * KeystreamCache::kMaxChunks;
 constexpr std::uint64_t kHeadBytes = kHeaderBytes + kTableBytes;
-constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * 4096;
+constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkBytes;
+
+// Where chunk `chunk` begins in the file.
+constexpr std::uint64_t ChunkStart(std::uint64_t chunk) { return kHeadBytes + chunk * kChunkBytes; }
 
 Md5Digest DigestOf(const std::string& label, const std::string& digest) {
   const std::string text = label + digest;
@@ -56,8 +59,7 @@ std::atomic_ref<std::uint64_t> TableEntry(std::span<std::uint8_t> head, std::uin
 // pages another desk still has mapped back as zeros.
 std::uint64_t FilledEnd(std::span<std::uint8_t> head) {
   for (std::uint64_t c = KeystreamCache::kMaxChunks; c-- > 0;)
-    if (TableEntry(head, c).load(std::memory_order_acquire) != 0)
-      return kHeadBytes + (c + 1) * kChunkBytes;
+    if (TableEntry(head, c).load(std::memory_order_acquire) != 0) return ChunkStart(c + 1);
   return kHeadBytes;
 }
 
@@ -161,7 +163,7 @@ void KeystreamCache::MapAhead(std::uint64_t pages) {
   const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
   std::lock_guard lock(mapping_);
   if (chunks * kChunkBytes <= ahead_.size()) return;
-  if (!MayMapTo(kHeadBytes + chunks * kChunkBytes)) return;
+  if (!MayMapTo(ChunkStart(chunks))) return;
   // A smaller piece mapped before stays mapped (with the file) for the
   // chunks already handed out from it.
   const std::span<std::uint8_t> piece =
@@ -173,8 +175,8 @@ std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk, bool only_
   std::lock_guard lock(mapping_);
   if ((chunk + 1) * kChunkBytes <= ahead_.size())
     return ahead_.subspan(chunk * kChunkBytes, kChunkBytes);
-  if (only_ahead || !MayMapTo(kHeadBytes + (chunk + 1) * kChunkBytes)) return {};
-  return file_->Map(kHeadBytes + chunk * kChunkBytes, kChunkBytes);
+  if (only_ahead || !MayMapTo(ChunkStart(chunk + 1))) return {};
+  return file_->Map(ChunkStart(chunk), kChunkBytes);
 }
 
 bool KeystreamCache::MayMapTo(std::uint64_t end) {
@@ -232,8 +234,7 @@ bool KeystreamCache::ReadVerified(std::uint64_t page, std::span<std::uint8_t> co
   // Only chunks already mapped (the piece mapped ahead only reserves their
   // range; nothing in it is touched here): Load maps the others.
   const std::span<std::uint8_t> bytes = MapChunk(chunk, true);
-  if (bytes.empty() || !file_->ReadAt(kHeadBytes + chunk * kChunkBytes, copy) ||
-      ChunkCheck(chunk, copy) != entry)
+  if (bytes.empty() || !file_->ReadAt(ChunkStart(chunk), copy) || ChunkCheck(chunk, copy) != entry)
     return false;
   copied_[chunk].store(true, std::memory_order_release);
   chunks_[chunk].store(bytes.data(), std::memory_order_release);
@@ -242,7 +243,7 @@ bool KeystreamCache::ReadVerified(std::uint64_t page, std::span<std::uint8_t> co
 
 bool KeystreamCache::ReadCopy(std::uint64_t page, std::span<std::uint8_t> copy) const {
   if (page >= kEndPage || copy.size() != kChunkBytes || Known(page) == nullptr) return false;
-  return file_->ReadAt(kHeadBytes + page / kChunkPages * kChunkBytes, copy);
+  return file_->ReadAt(ChunkStart(page / kChunkPages), copy);
 }
 
 void KeystreamCache::TouchCopied(std::uint64_t page) {

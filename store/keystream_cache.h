@@ -32,6 +32,8 @@ class KeystreamCache {
   // Chunks the file can hold: pages up to 4 GB into a data file.
   static constexpr std::uint64_t kMaxChunks = 4096;
   static constexpr std::uint64_t kEndPage = kChunkPages * kMaxChunks;
+  // The keystream bytes of one chunk: what a copy for ReadVerified holds.
+  static constexpr std::uint64_t kChunkBytes = kChunkPages * 4096;
 
   // Computes the keystream of `page` into `out` (kCipherPageSize bytes).
   using ComputePage = std::function<void(std::uint64_t page, std::span<std::uint8_t> out)>;

@@ -127,9 +127,8 @@ void PageCipher::TouchAhead(std::uint64_t offset, std::uint64_t length) {
 void PageCipher::ForEachChunk(std::uint64_t offset, std::uint64_t length,
                               void (KeystreamCache::*step)(std::uint64_t first_page)) {
   if (!cache_ || length == 0) return;
-  constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
-  const std::uint64_t last = (offset + length - 1) / kChunkBytes;
-  for (std::uint64_t chunk = offset / kChunkBytes; chunk <= last; ++chunk)
+  const std::uint64_t last = (offset + length - 1) / KeystreamCache::kChunkBytes;
+  for (std::uint64_t chunk = offset / KeystreamCache::kChunkBytes; chunk <= last; ++chunk)
     (cache_.get()->*step)(chunk * KeystreamCache::kChunkPages);
 }
 
@@ -143,7 +142,7 @@ const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
   // a time.
   const std::uint8_t* known = cache_->Known(page);
   if (known != nullptr && !cache_->Copied(page)) return known;
-  constexpr std::size_t kChunkBytes = KeystreamCache::kChunkPages * kCipherPageSize;
+  constexpr std::size_t kChunkBytes = KeystreamCache::kChunkBytes;
   read_chunk_first_ = kNoChunk;
   if (!read_chunk_) read_chunk_ = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkBytes);
   const std::span<std::uint8_t> copy(read_chunk_.get(), kChunkBytes);
