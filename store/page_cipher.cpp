@@ -135,13 +135,14 @@ void PageCipher::ForEachChunk(std::uint64_t offset, std::uint64_t length,
 const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
   if (const std::uint8_t* copied = ReadKeystream(page)) return copied;
   if (!cache_ && !OpenCache()) return nullptr;
-  // A chunk met for the first time in this run is read and verified in a
-  // copy of its own, which the walk then uses: its mapped pages would cost
-  // a first touch each. Until the file's thread has touched them
-  // (TouchAhead), later walks read the chunk again. One chunk is copied at
-  // a time.
+  // Where first touches are dear, a chunk met for the first time in this
+  // run is read and verified in a copy of its own, which the walk then
+  // uses: its mapped pages would cost a first touch each. Until the file's
+  // thread has touched them (TouchAhead), later walks read the chunk again.
+  // One chunk is copied at a time.
   const std::uint8_t* known = cache_->Known(page);
   if (known != nullptr && !cache_->Copied(page)) return known;
+  if (known == nullptr && !read_unready_chunks_) return LoadKeystream(page);
   constexpr std::size_t kChunkBytes = KeystreamCache::kChunkBytes;
   read_chunk_first_ = kNoChunk;
   if (!read_chunk_) read_chunk_ = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkBytes);
@@ -151,9 +152,12 @@ const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
     return ReadKeystream(page);
   }
   if (known != nullptr) return known;
-  const std::uint8_t* loaded = cache_->Load(
+  return LoadKeystream(page);
+}
+
+const std::uint8_t* PageCipher::LoadKeystream(std::uint64_t page) {
+  return cache_->Load(
       page, [this](std::uint64_t p, std::span<std::uint8_t> out) { ComputeKeystream(p, out); });
-  return loaded;
 }
 
 const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {

@@ -74,6 +74,11 @@ class PageCipher {
   // offset + length) that walks verified from copies ready in the mapping,
   // so that later walks take them from there. Safe where VerifyAhead is.
   void TouchAhead(std::uint64_t offset, std::uint64_t length);
+  // Whether a walk reads a chunk of the cache file it meets unverified
+  // into a copy (the default) or verifies it where it is mapped: the
+  // latter where the first touch of a mapped page is cheap. Only on the
+  // thread that deciphers; the threads verifying ahead do not look at it.
+  void ReadUnreadyChunks(bool reads) { read_unready_chunks_ = reads; }
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
@@ -91,6 +96,8 @@ class PageCipher {
                     void (KeystreamCache::*step)(std::uint64_t first_page));
   // From the cache file; nullptr when there is none or it fails.
   const std::uint8_t* FileKeystream(std::uint64_t page);
+  // Verified (or computed) where it is mapped in the cache file.
+  const std::uint8_t* LoadKeystream(std::uint64_t page);
   // Opens the cache file once; false when there is none or it failed.
   bool OpenCache();
   std::uint32_t PageSalt(std::uint64_t page);
@@ -120,6 +127,7 @@ class PageCipher {
       return nullptr;
     return read_chunk_.get() + (page - read_chunk_first_) * kCipherPageSize;
   }
+  bool read_unready_chunks_ = true;
   bool cache_failed_ = false;
   bool large_file_seen_ = false;
 };
