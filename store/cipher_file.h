@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 
@@ -34,6 +35,15 @@ class CipherFile {
   // Deciphers stored bytes that lie at `offset`.
   void Decipher(std::uint64_t offset, std::span<std::uint8_t> data) {
     if (cipher_) cipher_->Apply(offset, data);
+  }
+  // Deciphers stored bytes that lie at `offset` from `stored` into `out`,
+  // of the same size.
+  void DecipherInto(std::uint64_t offset, std::span<const std::uint8_t> stored,
+                    std::span<std::uint8_t> out) {
+    if (cipher_)
+      cipher_->ApplyTo(offset, stored, out);
+    else if (!stored.empty())
+      std::memcpy(out.data(), stored.data(), stored.size());
   }
   // Asks for the keystream of `offset` to be fetched ahead of Decipher.
   void PrefetchKeystream(std::uint64_t offset) const {

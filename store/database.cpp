@@ -968,8 +968,9 @@ bool Database::DecipherCurrentRecord() {
   const std::uint64_t offset =
       raw_batch_.offset + static_cast<std::size_t>(image_ - raw_batch_.bytes);
   if (CutOffInView(offset + size)) return false;
-  plain_record_.assign(image_, image_ + size);
-  file_.Decipher(offset, plain_record_);
+  // Sized once: records of a file are all of one size.
+  plain_record_.resize(size);
+  file_.DecipherInto(offset, {image_, size}, plain_record_);
   plain_image_ = image_;
   return true;
 }

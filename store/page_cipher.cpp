@@ -191,26 +191,33 @@ std::uint8_t PageCipher::KeystreamByte(std::uint64_t offset) {
 }
 
 void PageCipher::Apply(std::uint64_t offset, std::span<std::uint8_t> data) {
+  ApplyTo(offset, data, data);
+}
+
+void PageCipher::ApplyTo(std::uint64_t offset, std::span<const std::uint8_t> from,
+                         std::span<std::uint8_t> to) {
   std::size_t done = 0;
   if (offset < kClearPrefix) {
-    done = static_cast<std::size_t>(std::min<std::uint64_t>(kClearPrefix - offset, data.size()));
+    done = static_cast<std::size_t>(std::min<std::uint64_t>(kClearPrefix - offset, from.size()));
+    if (from.data() != to.data()) std::memcpy(to.data(), from.data(), done);
   }
-  while (done < data.size()) {
+  while (done < from.size()) {
     std::uint64_t at = offset + done;
     const std::uint8_t* keystream = PageKeystream(at / kCipherPageSize);
     std::size_t in_page = static_cast<std::size_t>(at % kCipherPageSize);
-    std::size_t n = std::min<std::size_t>(data.size() - done, kCipherPageSize - in_page);
-    std::uint8_t* out = data.data() + done;
+    std::size_t n = std::min<std::size_t>(from.size() - done, kCipherPageSize - in_page);
+    const std::uint8_t* in = from.data() + done;
+    std::uint8_t* out = to.data() + done;
     const std::uint8_t* key = keystream + in_page;
     std::size_t k = 0;
     for (; k + 8 <= n; k += 8) {
       std::uint64_t word, mask;
-      std::memcpy(&word, out + k, 8);
+      std::memcpy(&word, in + k, 8);
       std::memcpy(&mask, key + k, 8);
       word ^= mask;
       std::memcpy(out + k, &word, 8);
     }
-    for (; k < n; ++k) out[k] ^= key[k];
+    for (; k < n; ++k) out[k] = in[k] ^ key[k];
     done += n;
   }
 }

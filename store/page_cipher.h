@@ -48,6 +48,10 @@ class PageCipher {
   // Enciphers or deciphers (the same operation) `data`, which lies at file
   // offset `offset`. Bytes below offset 4 are left unchanged.
   void Apply(std::uint64_t offset, std::span<std::uint8_t> data);
+  // The same, from `from` into `to` (of the same size, or the same bytes):
+  // a copy and its deciphering in one pass.
+  void ApplyTo(std::uint64_t offset, std::span<const std::uint8_t> from,
+               std::span<std::uint8_t> to);
 
   // Asks the processor to fetch the keystream that meets file offset
   // `offset` into its cache ahead of use, when it is already at hand;

@@ -112,6 +112,11 @@ TEST(PageCipher, LeavesTheMagicInClearAndIsItsOwnInverse) {
   EXPECT_NE(data, original);
   cipher.Apply(0, data);
   EXPECT_EQ(data, original);
+  // Deciphered into another buffer, the magic's bytes come along unchanged.
+  std::vector<std::uint8_t> into(original.size(), 0xee);
+  cipher.ApplyTo(0, original, into);
+  cipher.Apply(0, data);
+  EXPECT_EQ(into, data);
 }
 
 TEST(PageCipher, AByteAtAPageStartUsesThatPagesKeystreamByte36) {
