@@ -342,7 +342,7 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
     if (result != error::kOk) return result;
   }
 
-  if (counted_end > kWarmBytes) db->ViewToWarm(counted_end);
+  const bool first_walk_reads = counted_end > kWarmBytes && db->ViewToWarm(counted_end);
   if (others_may_read) file.Unlock(0, kWholeFileLockLength);
   db->lock_depth_ = locking ? 0 : 1;
   db->full_path_ = request.full_path;
@@ -353,7 +353,7 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   db->record_size_ = record_size;
   db->data_start_ = data_start;
   db->cursor_ = 0;
-  if (counted_end > kWarmBytes) db->WarmAhead(counted_end, cached_keystreams);
+  if (counted_end > kWarmBytes) db->WarmAhead(counted_end, cached_keystreams, first_walk_reads);
   out = std::move(db);
   return error::kOk;
 }
@@ -724,7 +724,7 @@ ErrorNumber Database::Scan(std::int32_t start, ScanLocks locks, bool stored,
   // while the file's thread is still at work, the view's pages are mostly
   // not yet in this process's page tables, and where first touches are
   // dear, reading a batch costs far less than touching each of its pages.
-  const bool view_ready = !first_walk_reads_ || !warming_.load(std::memory_order_acquire);
+  const bool view_ready = !warming_.load(std::memory_order_acquire);
   const std::uint64_t viewable =
       stored && view_ready && result == error::kOk && start < count ? ViewableEnd(count) : 0;
   const bool in_view = viewable > 0;
@@ -808,20 +808,20 @@ std::uint64_t Database::ViewableEnd(std::int32_t count) {
   return end;
 }
 
-void Database::ViewToWarm(std::uint64_t end) {
+bool Database::ViewToWarm(std::uint64_t end) {
   view_ = file_.MapStored(end + end / 8 + kViewRoom);
-  first_walk_reads_ = !view_ || FirstTouchesAreDear(view_->bytes().first(end));
+  return !view_ || FirstTouchesAreDear(view_->bytes().first(end));
 }
 
-void Database::WarmAhead(std::uint64_t end, bool keystreams) {
+void Database::WarmAhead(std::uint64_t end, bool keystreams, bool reads) {
   std::shared_ptr<PageCipher> cipher = keystreams ? file_.cipher() : nullptr;
   if (!view_ && !cipher) return;
-  if (cipher) cipher->ReadUnreadyChunks(first_walk_reads_);
+  if (cipher) cipher->ReadUnreadyChunks(reads);
   try {
     // The thread keeps what it uses: a view made anew meanwhile leaves the
     // old one mapped until the thread lets it go.
-    warming_.store(true, std::memory_order_release);
-    warmer_ = std::jthread([this, view = view_, cipher, end](std::stop_token stop) {
+    warming_.store(reads, std::memory_order_release);
+    warmer_ = std::jthread([this, view = view_, cipher, end, reads](std::stop_token stop) {
       ScopeExit done{[this] { warming_.store(false, std::memory_order_release); }};
       bool populate = view != nullptr;
       std::uint64_t to = end;
@@ -838,7 +838,7 @@ void Database::WarmAhead(std::uint64_t end, bool keystreams) {
       // Below where they met, the walk read its records and keystreams
       // instead of looking at them in place: their pages are made ready
       // now, for the walks to come.
-      if (!first_walk_reads_) return;
+      if (!reads) return;
       for (std::uint64_t at = 0; at < to && !stop.stop_requested(); at += kWarmStep) {
         const std::uint64_t n = std::min(kWarmStep, to - at);
         if (populate && !view->Populate(at, n)) populate = false;

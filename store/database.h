@@ -227,14 +227,16 @@ class Database {
   // cannot be viewed.
   std::uint64_t ViewableEnd(std::int32_t count);
   // For a big file: makes the view of its first `end` bytes at once and
-  // finds out whether the first walk had better read than look at it
-  // (first_walk_reads_). Only while nobody else can cut the file: it
-  // touches a few of the view's pages.
-  void ViewToWarm(std::uint64_t end);
+  // tells whether the first walk had better read than look at it (the
+  // first touch of a page costing more than reading it, as on machines
+  // whose host keeps the page tables in shadow). Only while nobody else can
+  // cut the file: it touches a few of the view's pages.
+  bool ViewToWarm(std::uint64_t end);
   // Then has another thread fault the view's pages in from the end down,
   // and verify their keystreams in the cache file with `keystreams`, so
-  // that the first walk, going up from the start, meets them ready halfway.
-  void WarmAhead(std::uint64_t end, bool keystreams);
+  // that the first walk, going up from the start, meets them ready halfway;
+  // with `reads`, walks read instead of looking until the thread is done.
+  void WarmAhead(std::uint64_t end, bool keystreams, bool reads);
   // True when the bytes of raw_batch_ before file offset `end` lie in the
   // view and a cut of this opener's since the batch was taken (a purge
   // made during a visit) took some of them: they must not be touched.
@@ -331,14 +333,9 @@ class Database {
   // How far into the file the walks have come (a file offset): where
   // WarmAhead's thread, coming down from the end, stops.
   std::atomic<std::uint64_t> walked_to_{0};
-  // WarmAhead's thread is still making the view ready: walks read instead,
-  // where first_walk_reads_.
+  // WarmAhead's thread is still making the view ready where first touches
+  // are dear: walks read instead.
   std::atomic<bool> warming_{false};
-  // The first touch of a page of the view costs more than reading it (as on
-  // machines whose host keeps the page tables in shadow): until the view is
-  // ready, walks read their records and keystreams instead of looking at
-  // them in place.
-  bool first_walk_reads_ = true;
   // Last, so that it is stopped and joined before anything it uses goes.
   std::jthread warmer_;
 };
