@@ -20,6 +20,21 @@
 namespace platform {
 namespace {
 
+// A big file read through its mapping is read back in large pieces of the
+// system's cache that are mapped whole, where the system can: a walk of a
+// file of hundreds of megabytes then meets one fault per 2 MB instead of
+// one per 64 KB, and the process ends without taking down a page table
+// entry for every page. It changes nothing for a file already cached in
+// small pieces, nor where the system has no such pieces.
+void AskForLargePages(void* address, std::size_t length) {
+#ifdef MADV_HUGEPAGE
+  (void)::madvise(address, length, MADV_HUGEPAGE);
+#else
+  (void)address;
+  (void)length;
+#endif
+}
+
 // The mapped pieces of files that have a refill, where the bus-error
 // handler finds them. A signal handler is given no context of its own, so
 // this table is the process's; its slots are claimed and released with
@@ -229,6 +244,7 @@ std::span<std::uint8_t> MappedFile::Map(std::uint64_t offset, std::size_t length
   void* address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED,
                          static_cast<int>(file_), static_cast<off_t>(offset));
   if (address == MAP_FAILED) return {};
+  AskForLargePages(address, length);
   mappings_.push_back({address, length});
   mapped_end_ = std::max<std::uint64_t>(mapped_end_, offset + length);
   if (refill_.refill != nullptr)
@@ -242,6 +258,7 @@ std::unique_ptr<ReadOnlyMapping> ReadOnlyMapping::Map(std::intptr_t file, std::u
   const auto size = static_cast<std::size_t>(length);
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
   if (address == MAP_FAILED) return nullptr;
+  AskForLargePages(address, size);
   return std::unique_ptr<ReadOnlyMapping>(
       new ReadOnlyMapping(static_cast<const std::uint8_t*>(address), size));
 }
