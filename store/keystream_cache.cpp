@@ -12,16 +12,23 @@ namespace {
 
 constexpr char kMagic[16] = {'O', 'r', 'd', 'e', 'r', 'D', 'e', 's',
                              'k', 'S', 't', 'r', 'e', 'a', 'm', 's'};
-// 2: the chunks start at page 0 (in 1 they started at page 4096); a file of
-// another layout is started afresh.
-constexpr std::uint32_t kLayoutVersion = 2;
+// 2: the chunks start at page 0 (in 1 they started at page 4096); 3: each
+// chunk is followed by the check values of its lines. A file of another
+// layout is started afresh.
+constexpr std::uint32_t kLayoutVersion = 3;
 constexpr std::uint64_t kHeaderBytes = 4096;
 constexpr std::uint64_t kTableBytes = 8 * KeystreamCache::kMaxChunks;
 constexpr std::uint64_t kHeadBytes = kHeaderBytes + kTableBytes;
 constexpr std::uint64_t kChunkBytes = KeystreamCache::kChunkBytes;
+constexpr std::uint64_t kLineBytes = KeystreamCache::kLineBytes;
+constexpr std::uint64_t kChunkLines = kChunkBytes / kLineBytes;
+// A chunk and the check values of its lines, one 8-byte value per line.
+constexpr std::uint64_t kChunkStride = kChunkBytes + 8 * kChunkLines;
 
 // Where chunk `chunk` begins in the file.
-constexpr std::uint64_t ChunkStart(std::uint64_t chunk) { return kHeadBytes + chunk * kChunkBytes; }
+constexpr std::uint64_t ChunkStart(std::uint64_t chunk) {
+  return kHeadBytes + chunk * kChunkStride;
+}
 
 Md5Digest DigestOf(const std::string& label, const std::string& digest) {
   const std::string text = label + digest;
@@ -77,11 +84,19 @@ std::string KeystreamCache::FileName(const std::string& digest) {
 
 void KeystreamCache::RefillPage(void* refiller, std::uint64_t offset,
                                 std::span<std::uint8_t> page) {
-  // The header and the check table read as zeros: every chunk not yet
-  // verified is computed again. A chunk is computed as it was.
+  // The header and the check tables read as zeros: every chunk not yet
+  // verified is computed again, and no line passes its check (the walk
+  // verifies the whole chunk instead). A chunk's keystreams are computed as
+  // they were.
   const auto* with = static_cast<const Refiller*>(refiller);
   if (offset < kHeadBytes || with->alone == nullptr) return;
-  with->alone(with->context, (offset - kHeadBytes) / kPageBytes, page);
+  for (std::uint64_t at = 0; at + kPageBytes <= page.size(); at += kPageBytes) {
+    const std::uint64_t in_chunks = offset + at - kHeadBytes;
+    const std::uint64_t within = in_chunks % kChunkStride;
+    if (within < kChunkBytes)
+      with->alone(with->context, in_chunks / kChunkStride * kChunkPages + within / kPageBytes,
+                  page.subspan(at, kPageBytes));
+  }
 }
 
 std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
@@ -92,7 +107,7 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
   auto file = platform::MappedFile::Open(folder + "/" + FileName(digest));
   if (!file) return nullptr;
   auto refiller = std::make_unique<Refiller>(Refiller{alone, alone_context});
-  file->SetRefill(&RefillPage, refiller.get(), kHeadBytes, kChunkBytes);
+  file->SetRefill(&RefillPage, refiller.get(), kHeadBytes, kChunkStride);
   const Md5Digest check = DigestOf("check of the page keystreams of ", digest);
   const auto header = Header(check);
   // A new file, or one cut short, another damaged or another password's, is
@@ -117,7 +132,7 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
     std::memcpy(head.data(), header.data(), header.size());
   } else if (cut_short) {
     // Chunks cut off are zeros when the file grows again: computed afresh.
-    for (std::uint64_t c = now < kHeadBytes ? 0 : (now - kHeadBytes) / kChunkBytes; c < kMaxChunks;
+    for (std::uint64_t c = now < kHeadBytes ? 0 : (now - kHeadBytes) / kChunkStride; c < kMaxChunks;
          ++c)
       TableEntry(head, c).store(0);
   }
@@ -159,24 +174,59 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
   return h | 1;
 }
 
+// The same sums over one line, mixed with the line's place in the whole
+// keystream and the password.
+std::uint64_t KeystreamCache::LineCheck(std::uint64_t line, const std::uint8_t* bytes) const {
+  std::uint64_t s1 = 1, s2 = 0;
+  for (std::size_t at = 0; at < kLineBytes; at += 8) {
+    s1 += Load64(bytes + at);
+    s2 += s1;
+  }
+  std::uint64_t h = password_check_ ^ (line * 0x9E3779B97F4A7C15u);
+  h = (h ^ s1) * 0xFF51AFD7ED558CCDu;
+  h ^= h >> 33;
+  h = (h ^ s2) * 0xC4CEB9FE1A85EC53u;
+  h ^= h >> 33;
+  return h | 1;
+}
+
+std::span<const std::uint8_t> KeystreamCache::FilledChunk(std::uint64_t page) {
+  if (page >= kEndPage) return {};
+  const std::uint64_t chunk = page / kChunkPages;
+  if (TableEntry(head_, chunk).load(std::memory_order_acquire) == 0) return {};
+  // Only chunks already mapped: Load would map another anew.
+  return MapChunk(chunk, true);
+}
+
+bool KeystreamCache::LinesPass(std::uint64_t page, std::span<const std::uint8_t> chunk,
+                               std::uint64_t first, std::uint64_t last) const {
+  const std::uint64_t line0 = (page % kChunkPages) * (kPageBytes / kLineBytes);
+  const std::uint64_t in_all = page / kChunkPages * kChunkLines;
+  for (std::uint64_t line = line0 + first; line <= line0 + last; ++line)
+    if (Load64(chunk.data() + kChunkBytes + 8 * line) !=
+        LineCheck(in_all + line, chunk.data() + line * kLineBytes))
+      return false;
+  return true;
+}
+
 void KeystreamCache::MapAhead(std::uint64_t pages) {
   const std::uint64_t chunks = std::min(kMaxChunks, (pages + kChunkPages - 1) / kChunkPages);
   std::lock_guard lock(mapping_);
-  if (chunks * kChunkBytes <= ahead_.size()) return;
+  if (chunks * kChunkStride <= ahead_.size()) return;
   if (!MayMapTo(ChunkStart(chunks))) return;
   // A smaller piece mapped before stays mapped (with the file) for the
   // chunks already handed out from it.
   const std::span<std::uint8_t> piece =
-      file_->Map(kHeadBytes, static_cast<std::size_t>(chunks * kChunkBytes));
+      file_->Map(kHeadBytes, static_cast<std::size_t>(chunks * kChunkStride));
   if (!piece.empty()) ahead_ = piece;
 }
 
 std::span<std::uint8_t> KeystreamCache::MapChunk(std::uint64_t chunk, bool only_ahead) {
   std::lock_guard lock(mapping_);
-  if ((chunk + 1) * kChunkBytes <= ahead_.size())
-    return ahead_.subspan(chunk * kChunkBytes, kChunkBytes);
+  if ((chunk + 1) * kChunkStride <= ahead_.size())
+    return ahead_.subspan(chunk * kChunkStride, kChunkStride);
   if (only_ahead || !MayMapTo(ChunkStart(chunk + 1))) return {};
-  return file_->Map(ChunkStart(chunk), kChunkBytes);
+  return file_->Map(ChunkStart(chunk), kChunkStride);
 }
 
 bool KeystreamCache::MayMapTo(std::uint64_t end) {
@@ -193,7 +243,7 @@ bool KeystreamCache::MayMapTo(std::uint64_t end) {
 bool KeystreamCache::Verify(std::uint64_t chunk, std::span<std::uint8_t> bytes) {
   // A chunk never filled is not read at all.
   const std::uint64_t entry = TableEntry(head_, chunk).load(std::memory_order_acquire);
-  if (entry == 0 || entry != ChunkCheck(chunk, bytes)) return false;
+  if (entry == 0 || entry != ChunkCheck(chunk, bytes.first(kChunkBytes))) return false;
   chunks_[chunk].store(bytes.data(), std::memory_order_release);
   return true;
 }
@@ -216,7 +266,12 @@ const std::uint8_t* KeystreamCache::Load(std::uint64_t page, const ComputePage& 
     const std::uint64_t first = chunk * kChunkPages;
     for (std::uint64_t p = 0; p < kChunkPages; ++p)
       compute(first + p, bytes.subspan(p * kPageBytes, kPageBytes));
-    TableEntry(head_, chunk).store(ChunkCheck(chunk, bytes), std::memory_order_release);
+    for (std::uint64_t line = 0; line < kChunkLines; ++line) {
+      const std::uint64_t check = LineCheck(chunk * kChunkLines + line, &bytes[line * kLineBytes]);
+      std::memcpy(&bytes[kChunkBytes + 8 * line], &check, 8);
+    }
+    TableEntry(head_, chunk)
+        .store(ChunkCheck(chunk, bytes.first(kChunkBytes)), std::memory_order_release);
     chunks_[chunk].store(bytes.data(), std::memory_order_release);
   }
   return Known(page);

@@ -10,7 +10,9 @@
 // Layout: a 4096-byte header (magic, layout version, page and chunk sizes,
 // a check value of the password), a table of one 8-byte check value per
 // chunk (0: not filled yet), then the chunks of 256 page keystreams each,
-// from page 0 on.
+// from page 0 on, each followed by one 8-byte check value per 64-byte line
+// of it: a walk that needs a few bytes of each page verifies only the lines
+// it uses, where the whole chunk would cost reading all of it.
 #pragma once
 
 #include <atomic>
@@ -34,6 +36,8 @@ class KeystreamCache {
   static constexpr std::uint64_t kEndPage = kChunkPages * kMaxChunks;
   // The keystream bytes of one chunk: what a copy for ReadVerified holds.
   static constexpr std::uint64_t kChunkBytes = kChunkPages * 4096;
+  // What one check value of a line covers.
+  static constexpr std::uint64_t kLineBytes = 64;
 
   // Computes the keystream of `page` into `out` (kCipherPageSize bytes).
   using ComputePage = std::function<void(std::uint64_t page, std::span<std::uint8_t> out)>;
@@ -84,6 +88,16 @@ class KeystreamCache {
   // from a copy, so that later walks find them ready; safe on another
   // thread while walks use the chunk.
   void TouchCopied(std::uint64_t page);
+  // The bytes of the chunk of `page` where they are mapped in the piece
+  // MapAhead mapped, its keystreams first and then its lines' check values,
+  // when the table shows it filled; else empty. Nothing is verified: see
+  // LinesPass.
+  std::span<const std::uint8_t> FilledChunk(std::uint64_t page);
+  // Whether lines [first, last] of `page` (counted within the page) pass
+  // their check values in `chunk`, which FilledChunk gave for `page`. A
+  // line that fails leaves the chunk to Load.
+  bool LinesPass(std::uint64_t page, std::span<const std::uint8_t> chunk, std::uint64_t first,
+                 std::uint64_t last) const;
   // Maps the chunks of pages [0, pages) in one piece, for a file about to
   // be walked whole: one mapping instead of one per chunk. Does nothing
   // when a piece as long is mapped already.
@@ -105,8 +119,11 @@ class KeystreamCache {
   KeystreamCache(std::unique_ptr<Refiller> refiller, std::unique_ptr<platform::MappedFile> file,
                  std::span<std::uint8_t> head, std::uint64_t password_check);
   std::uint64_t ChunkCheck(std::uint64_t chunk, std::span<const std::uint8_t> bytes) const;
-  // The bytes of `chunk`: in the piece MapAhead mapped, else mapped anew
-  // unless `only_ahead`; empty when that fails.
+  // `line` is counted from the first line of page 0.
+  std::uint64_t LineCheck(std::uint64_t line, const std::uint8_t* bytes) const;
+  // The bytes of `chunk` with its lines' check values: in the piece
+  // MapAhead mapped, else mapped anew unless `only_ahead`; empty when that
+  // fails.
   std::span<std::uint8_t> MapChunk(std::uint64_t chunk, bool only_ahead);
   // Whether the file may be mapped up to `end`, which grows it when it is
   // shorter; the caller holds mapping_.

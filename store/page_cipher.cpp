@@ -132,7 +132,8 @@ void PageCipher::ForEachChunk(std::uint64_t offset, std::uint64_t length,
     (cache_.get()->*step)(chunk * KeystreamCache::kChunkPages);
 }
 
-const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
+const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page, std::size_t in_page,
+                                              std::size_t n) {
   if (const std::uint8_t* copied = ReadKeystream(page)) return copied;
   if (!cache_ && !OpenCache()) return nullptr;
   // Where first touches are dear, a chunk met for the first time in this
@@ -142,7 +143,10 @@ const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
   // One chunk is copied at a time.
   const std::uint8_t* known = cache_->Known(page);
   if (known != nullptr && !cache_->Copied(page)) return known;
-  if (known == nullptr && !read_unready_chunks_) return LoadKeystream(page);
+  if (known == nullptr && !read_unready_chunks_) {
+    if (const std::uint8_t* checked = CheckedLines(page, in_page, n)) return checked;
+    return LoadKeystream(page);
+  }
   constexpr std::size_t kChunkBytes = KeystreamCache::kChunkBytes;
   read_chunk_first_ = kNoChunk;
   if (!read_chunk_) read_chunk_ = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkBytes);
@@ -155,15 +159,44 @@ const std::uint8_t* PageCipher::FileKeystream(std::uint64_t page) {
   return LoadKeystream(page);
 }
 
+const std::uint8_t* PageCipher::CheckedLines(std::uint64_t page, std::size_t in_page,
+                                             std::size_t n) {
+  constexpr std::uint64_t kChunkPages = KeystreamCache::kChunkPages;
+  constexpr std::uint64_t kLineBytes = KeystreamCache::kLineBytes;
+  static_assert(kCipherPageSize / kLineBytes == 64, "one bit per line of a page");
+  const std::uint64_t chunk_first = page / kChunkPages * kChunkPages;
+  if (chunk_first != lines_chunk_first_) {
+    lines_chunk_first_ = chunk_first;
+    lines_chunk_ = cache_->FilledChunk(page);
+    lines_page_ = kNoChunk;
+  }
+  if (lines_chunk_.empty() || n == 0) return nullptr;
+  if (page != lines_page_) {
+    lines_page_ = page;
+    lines_passed_ = 0;
+  }
+  const std::uint64_t first = in_page / kLineBytes;
+  const std::uint64_t last = (in_page + n - 1) / kLineBytes;
+  const std::uint64_t wanted =
+      (last == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (last + 1)) - 1) &
+      ~((std::uint64_t{1} << first) - 1);
+  if ((lines_passed_ & wanted) != wanted) {
+    if (!cache_->LinesPass(page, lines_chunk_, first, last)) return nullptr;
+    lines_passed_ |= wanted;
+  }
+  return lines_chunk_.data() + (page - chunk_first) * kCipherPageSize;
+}
+
 const std::uint8_t* PageCipher::LoadKeystream(std::uint64_t page) {
   return cache_->Load(
       page, [this](std::uint64_t p, std::span<std::uint8_t> out) { ComputeKeystream(p, out); });
 }
 
-const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page) {
+const std::uint8_t* PageCipher::PageKeystream(std::uint64_t page, std::size_t in_page,
+                                              std::size_t n) {
   if (page < KeystreamCache::kEndPage && (large_file_seen_ || page >= kMemoryOnlyPages)) {
     // Any failure of the cache file leaves the page to the memory below.
-    if (const std::uint8_t* cached = FileKeystream(page)) return cached;
+    if (const std::uint8_t* cached = FileKeystream(page, in_page, n)) return cached;
   }
   Slot& slot = slots_[page % slots_.size()];
   if (slot.page == page) return slot.bytes->data();
@@ -179,6 +212,15 @@ void PageCipher::Prefetch(std::uint64_t offset) const {
   const std::uint8_t* keystream = ReadKeystream(page);
   if (keystream == nullptr && cache_ && page < KeystreamCache::kEndPage)
     keystream = cache_->Known(page);
+  if (keystream == nullptr && !lines_chunk_.empty() &&
+      page / KeystreamCache::kChunkPages * KeystreamCache::kChunkPages == lines_chunk_first_) {
+    // Where the walk verifies lines one by one, the line's check value too.
+    const std::uint64_t line =
+        (page - lines_chunk_first_) * kCipherPageSize / KeystreamCache::kLineBytes +
+        offset % kCipherPageSize / KeystreamCache::kLineBytes;
+    __builtin_prefetch(lines_chunk_.data() + KeystreamCache::kChunkBytes + 8 * line);
+    keystream = lines_chunk_.data() + (page - lines_chunk_first_) * kCipherPageSize;
+  }
   if (keystream == nullptr) {
     const Slot& slot = slots_[page % slots_.size()];
     if (slot.page == page) keystream = slot.bytes->data();
@@ -187,7 +229,8 @@ void PageCipher::Prefetch(std::uint64_t offset) const {
 }
 
 std::uint8_t PageCipher::KeystreamByte(std::uint64_t offset) {
-  return PageKeystream(offset / kCipherPageSize)[offset % kCipherPageSize];
+  const auto in_page = static_cast<std::size_t>(offset % kCipherPageSize);
+  return PageKeystream(offset / kCipherPageSize, in_page, 1)[in_page];
 }
 
 void PageCipher::Apply(std::uint64_t offset, std::span<std::uint8_t> data) {
@@ -203,9 +246,9 @@ void PageCipher::ApplyTo(std::uint64_t offset, std::span<const std::uint8_t> fro
   }
   while (done < from.size()) {
     std::uint64_t at = offset + done;
-    const std::uint8_t* keystream = PageKeystream(at / kCipherPageSize);
     std::size_t in_page = static_cast<std::size_t>(at % kCipherPageSize);
     std::size_t n = std::min<std::size_t>(from.size() - done, kCipherPageSize - in_page);
+    const std::uint8_t* keystream = PageKeystream(at / kCipherPageSize, in_page, n);
     const std::uint8_t* in = from.data() + done;
     std::uint8_t* out = to.data() + done;
     const std::uint8_t* key = keystream + in_page;

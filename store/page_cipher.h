@@ -86,8 +86,9 @@ class PageCipher {
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;
-  // The page's kCipherPageSize keystream bytes.
-  const std::uint8_t* PageKeystream(std::uint64_t page);
+  // The page's kCipherPageSize keystream bytes, of which bytes [in_page,
+  // in_page + n) are about to be used.
+  const std::uint8_t* PageKeystream(std::uint64_t page, std::size_t in_page, std::size_t n);
   void ComputeKeystream(std::uint64_t page, std::span<std::uint8_t> out);
   // The keystreams of consecutive pages from the password alone: for pages
   // lost from the cache file's mapping, computed wherever the loss is found.
@@ -99,7 +100,11 @@ class PageCipher {
   void ForEachChunk(std::uint64_t offset, std::uint64_t length,
                     void (KeystreamCache::*step)(std::uint64_t first_page));
   // From the cache file; nullptr when there is none or it fails.
-  const std::uint8_t* FileKeystream(std::uint64_t page);
+  const std::uint8_t* FileKeystream(std::uint64_t page, std::size_t in_page, std::size_t n);
+  // Where the page's chunk is not verified yet: the page's keystream in
+  // the mapping when the lines that hold bytes [in_page, in_page + n) pass
+  // their own check values, else nullptr.
+  const std::uint8_t* CheckedLines(std::uint64_t page, std::size_t in_page, std::size_t n);
   // Verified (or computed) where it is mapped in the cache file.
   const std::uint8_t* LoadKeystream(std::uint64_t page);
   // Opens the cache file once; false when there is none or it failed.
@@ -131,6 +136,12 @@ class PageCipher {
       return nullptr;
     return read_chunk_.get() + (page - read_chunk_first_) * kCipherPageSize;
   }
+  // The chunk whose lines a walk verifies one by one (CheckedLines): its
+  // mapped bytes, and the lines of one page of it that passed.
+  std::uint64_t lines_chunk_first_ = kNoChunk;
+  std::span<const std::uint8_t> lines_chunk_;
+  std::uint64_t lines_page_ = kNoChunk;
+  std::uint64_t lines_passed_ = 0;  // bit i: line i of lines_page_
   bool read_unready_chunks_ = true;
   bool cache_failed_ = false;
   bool large_file_seen_ = false;

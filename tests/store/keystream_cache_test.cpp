@@ -48,9 +48,18 @@ fs::path CacheFile(const fs::path& folder, const std::string& password) {
 }
 
 // Offset of byte `k` of page `page` in the cache file: header and check
-// table come first.
+// table come first, and each chunk is followed by its lines' check values.
+constexpr std::uint64_t kChunkStride = KeystreamCache::kChunkBytes * 9 / 8;
+std::uint64_t ChunkOffset(std::uint64_t page) {
+  return 4096 + 8 * KeystreamCache::kMaxChunks + page / kChunk * kChunkStride;
+}
 std::uint64_t FileOffset(std::uint64_t page, std::uint64_t k) {
-  return 4096 + 8 * KeystreamCache::kMaxChunks + page * kCipherPageSize + k;
+  return ChunkOffset(page) + page % kChunk * kCipherPageSize + k;
+}
+// Byte `k` of the check value of the line that holds byte `at` of `page`.
+std::uint64_t LineCheckOffset(std::uint64_t page, std::uint64_t at, std::uint64_t k) {
+  const std::uint64_t line = (page % kChunk * kCipherPageSize + at) / KeystreamCache::kLineBytes;
+  return ChunkOffset(page) + KeystreamCache::kChunkBytes + 8 * line + k;
 }
 
 void FlipByte(const fs::path& file, std::uint64_t offset) {
@@ -88,6 +97,7 @@ TEST(KeystreamCache, DamageIsFoundBeforeUseAndMended) {
       {"a byte inside a chunk", FileOffset(kFirst + 5, 1234)},
       {"last byte of a chunk", FileOffset(kFirst + kChunk - 1, kCipherPageSize - 1)},
       {"a chunk's check value", 4096 + 8 + 3},
+      {"a line's check value", LineCheckOffset(kFirst, 1234, 2)},
       {"the header's password check", 45},
       {"the header's magic", 0},
   };
@@ -105,6 +115,9 @@ TEST(KeystreamCache, DamageIsFoundBeforeUseAndMended) {
       {
         PageCipher damaged("secret", dir.path().string());
         damaged.ReadUnreadyChunks(reads);
+        // As for a big data file: the chunks are mapped ahead, and a walk
+        // that verifies them where they are mapped checks lines one by one.
+        damaged.NoteFileSize((kFirst + 4 * kChunk) * kCipherPageSize);
         EXPECT_EQ(Stream(damaged), expected) << c.what << (reads ? ", read" : ", mapped");
       }
       // The mended file serves the next run unchanged.
@@ -241,7 +254,8 @@ TEST(KeystreamCache, AFileOfTheOldLayoutStartsAfresh) {
 // them: chunks that verify, one that is damaged and ones never filled must
 // all give what the cipher computes, whichever thread reaches them first.
 // A second walk, while the other thread makes ready the pages of the
-// chunks the first walk verified from copies, gives the same.
+// chunks the first walk verified from copies, gives the same. So do walks
+// that check the lines they use where the chunks are mapped.
 TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
   constexpr std::uint64_t kFilled = 10, kNoted = 20, kWalked = 13;
   testing_support::TempDir dir;
@@ -262,9 +276,10 @@ TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
     plain.Apply(page * kCipherPageSize + kCipherPageSize - 100, bytes);
     expected.push_back(std::move(bytes));
   }
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 4; ++round) {
     SCOPED_TRACE(round);
     PageCipher cipher("secret", dir.path().string());
+    cipher.ReadUnreadyChunks(round % 2 == 0);
     ASSERT_TRUE(cipher.NoteFileSize(kNoted * kChunk * kCipherPageSize));
     std::jthread ahead([&] {
       for (std::uint64_t chunk = kNoted; chunk-- > 0;)
@@ -290,50 +305,65 @@ TEST(KeystreamCache, ChunksVerifiedAheadOnAnotherThreadDecipherAsWithoutIt) {
 // the lost pages computed again in its memory; a second desk shares the
 // file before the cut, but one started after it leaves the file alone, as
 // growing it would give the first desk's pages back as zeros; a later run
-// starts the file afresh.
+// starts the file afresh. A desk that checks lines where they are mapped
+// finds the lost lines' check values gone and verifies their chunks whole.
 TEST(KeystreamCache, AFileCutShortWhileMappedStillDeciphersAsWithoutIt) {
   const std::vector<std::uint8_t> expected = WithoutFile("secret");
   PageCipher plain("secret");
   std::vector<std::uint8_t> used_before(300), unused_before(300);
   plain.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, used_before);
   plain.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, unused_before);
-  for (std::uint64_t cut_to : {std::uint64_t{0}, FileOffset(kFirst + kChunk + 9, 0)}) {
-    SCOPED_TRACE(cut_to);
-    testing_support::TempDir dir;
-    {
-      PageCipher cipher("secret", dir.path().string());
-      ASSERT_EQ(Stream(cipher), expected);
-      std::vector<std::uint8_t> bytes(300);
-      cipher.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, bytes);
-      ASSERT_EQ(bytes, used_before);
-      {
-        PageCipher beside("secret", dir.path().string());
-        EXPECT_TRUE(beside.NoteFileSize((kFirst + 9 * kChunk) * kCipherPageSize));
+  const std::uint64_t noted = (kFirst + 9 * kChunk) * kCipherPageSize;
+  for (bool reads : {true, false})
+    for (std::uint64_t cut_to : {std::uint64_t{0}, FileOffset(kFirst + kChunk + 9, 0)}) {
+      SCOPED_TRACE(testing::Message() << cut_to << (reads ? ", read" : ", mapped"));
+      testing_support::TempDir dir;
+      if (!reads) {
+        // Every chunk filled by an earlier run, none yet verified by this one.
+        PageCipher fill("secret", dir.path().string());
+        fill.NoteFileSize(noted);
+        std::vector<std::uint8_t> bytes(16);
+        for (std::uint64_t chunk = 0; chunk < 9; ++chunk)
+          fill.Apply(chunk * kChunk * kCipherPageSize, bytes);
       }
-      std::error_code refused;
-      fs::resize_file(CacheFile(dir.path(), "secret"), cut_to, refused);
-      // Windows refuses to cut a file while it is mapped: nothing to survive.
-      if (refused)
-        GTEST_SKIP() << "this system refuses to cut a mapped file: " << refused.message();
       {
-        PageCipher second("secret", dir.path().string());
-        EXPECT_FALSE(second.NoteFileSize((kFirst + 9 * kChunk) * kCipherPageSize));
-        EXPECT_EQ(Stream(second), expected);
+        PageCipher cipher("secret", dir.path().string());
+        if (!reads) {
+          cipher.ReadUnreadyChunks(false);
+          cipher.NoteFileSize(noted);
+        }
+        ASSERT_EQ(Stream(cipher), expected);
+        std::vector<std::uint8_t> bytes(300);
+        cipher.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, bytes);
+        ASSERT_EQ(bytes, used_before);
+        {
+          PageCipher beside("secret", dir.path().string());
+          EXPECT_TRUE(beside.NoteFileSize(noted));
+        }
+        std::error_code refused;
+        fs::resize_file(CacheFile(dir.path(), "secret"), cut_to, refused);
+        // Windows refuses to cut a file while it is mapped: nothing to survive.
+        if (refused)
+          GTEST_SKIP() << "this system refuses to cut a mapped file: " << refused.message();
+        {
+          PageCipher second("secret", dir.path().string());
+          EXPECT_FALSE(second.NoteFileSize(noted));
+          EXPECT_EQ(Stream(second), expected);
+        }
+        // Not grown again behind pages mapped before the cut.
+        EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
+        bytes.assign(300, 0);
+        cipher.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, bytes);
+        EXPECT_EQ(bytes, used_before);
+        EXPECT_EQ(Stream(cipher), expected);
+        bytes.assign(300, 0);
+        cipher.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, bytes);
+        EXPECT_EQ(bytes, unused_before);
+        EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
       }
-      // Not grown again behind pages mapped before the cut.
-      EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
-      bytes.assign(300, 0);
-      cipher.Apply((kFirst + 5 * kChunk + 3) * kCipherPageSize - 150, bytes);
-      EXPECT_EQ(bytes, used_before);
-      EXPECT_EQ(Stream(cipher), expected);
-      bytes.assign(300, 0);
-      cipher.Apply((kFirst + 7 * kChunk + 3) * kCipherPageSize - 150, bytes);
-      EXPECT_EQ(bytes, unused_before);
-      EXPECT_EQ(fs::file_size(CacheFile(dir.path(), "secret")), cut_to);
+      PageCipher later("secret", dir.path().string());
+      EXPECT_EQ(Stream(later), expected);
     }
-    PageCipher later("secret", dir.path().string());
-    EXPECT_EQ(Stream(later), expected);
-  }
 }
 
 }  // namespace
