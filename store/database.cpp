@@ -934,12 +934,14 @@ bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most, b
     __builtin_prefetch(stored + ahead);
     file_.PrefetchKeystream(offset + ahead);
   }
-  if (!to_first_nul) {
-    field_bytes_.assign(stored, stored + width);
-    file_.Decipher(offset, field_bytes_);
+  constexpr std::size_t kFirstStep = 32;
+  if (!to_first_nul || width <= kFirstStep) {
+    // Copied and deciphered in one pass; a text within the first step needs
+    // no look for its end here (the reader looks for it).
+    field_bytes_.resize(width);
+    file_.DecipherInto(offset, {stored, width}, field_bytes_);
     return true;
   }
-  constexpr std::size_t kFirstStep = 32;
   field_bytes_.clear();
   for (std::size_t done = 0, step = kFirstStep; done < width; done += step, step *= 2) {
     const std::size_t n = std::min(step, width - done);
