@@ -200,12 +200,13 @@ std::span<const std::uint8_t> KeystreamCache::FilledChunk(std::uint64_t page) {
 
 bool KeystreamCache::LinesPass(std::uint64_t page, std::span<const std::uint8_t> chunk,
                                std::uint64_t first, std::uint64_t last) const {
-  const std::uint64_t line0 = (page % kChunkPages) * (kPageBytes / kLineBytes);
-  const std::uint64_t in_all = page / kChunkPages * kChunkLines;
-  for (std::uint64_t line = line0 + first; line <= line0 + last; ++line)
-    if (Load64(chunk.data() + kChunkBytes + 8 * line) !=
-        LineCheck(in_all + line, chunk.data() + line * kLineBytes))
+  const std::uint8_t* keystream = PageIn(chunk, page);
+  for (std::uint64_t line = first; line <= last; ++line) {
+    const std::size_t at = line * kLineBytes;
+    if (Load64(LineCheckIn(chunk, page, at)) !=
+        LineCheck(page * kLinesPerPage + line, keystream + at))
       return false;
+  }
   return true;
 }
 

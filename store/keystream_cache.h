@@ -98,6 +98,15 @@ class KeystreamCache {
   // line that fails leaves the chunk to Load.
   bool LinesPass(std::uint64_t page, std::span<const std::uint8_t> chunk, std::uint64_t first,
                  std::uint64_t last) const;
+  // Where, in `chunk` as FilledChunk gave it for `page`, lie the page's
+  // keystream and the check value of the line that holds byte `at` of it.
+  static const std::uint8_t* PageIn(std::span<const std::uint8_t> chunk, std::uint64_t page) {
+    return chunk.data() + page % kChunkPages * kPageBytes;
+  }
+  static const std::uint8_t* LineCheckIn(std::span<const std::uint8_t> chunk, std::uint64_t page,
+                                         std::size_t at) {
+    return chunk.data() + kChunkBytes + 8 * (page % kChunkPages * kLinesPerPage + at / kLineBytes);
+  }
   // Maps the chunks of pages [0, pages) in one piece, for a file about to
   // be walked whole: one mapping instead of one per chunk. Does nothing
   // when a piece as long is mapped already.
@@ -110,6 +119,7 @@ class KeystreamCache {
 
  private:
   static constexpr std::uint64_t kPageBytes = 4096;
+  static constexpr std::uint64_t kLinesPerPage = kPageBytes / kLineBytes;
   // What a page lost from under the mapping is refilled with.
   struct Refiller {
     ComputePagesAlone alone = nullptr;

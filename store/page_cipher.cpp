@@ -184,7 +184,7 @@ const std::uint8_t* PageCipher::CheckedLines(std::uint64_t page, std::size_t in_
     if (!cache_->LinesPass(page, lines_chunk_, first, last)) return nullptr;
     lines_passed_ |= wanted;
   }
-  return lines_chunk_.data() + (page - chunk_first) * kCipherPageSize;
+  return KeystreamCache::PageIn(lines_chunk_, page);
 }
 
 const std::uint8_t* PageCipher::LoadKeystream(std::uint64_t page) {
@@ -215,11 +215,8 @@ void PageCipher::Prefetch(std::uint64_t offset) const {
   if (keystream == nullptr && !lines_chunk_.empty() &&
       page / KeystreamCache::kChunkPages * KeystreamCache::kChunkPages == lines_chunk_first_) {
     // Where the walk verifies lines one by one, the line's check value too.
-    const std::uint64_t line =
-        (page - lines_chunk_first_) * kCipherPageSize / KeystreamCache::kLineBytes +
-        offset % kCipherPageSize / KeystreamCache::kLineBytes;
-    __builtin_prefetch(lines_chunk_.data() + KeystreamCache::kChunkBytes + 8 * line);
-    keystream = lines_chunk_.data() + (page - lines_chunk_first_) * kCipherPageSize;
+    __builtin_prefetch(KeystreamCache::LineCheckIn(lines_chunk_, page, offset % kCipherPageSize));
+    keystream = KeystreamCache::PageIn(lines_chunk_, page);
   }
   if (keystream == nullptr) {
     const Slot& slot = slots_[page % slots_.size()];
