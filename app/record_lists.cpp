@@ -281,9 +281,11 @@ class ResolvedTest {
       // A text field is compared where it lies, with no value made of it
       // and no more of it deciphered than the test needs: the test runs on
       // every record of the ledger.
-      const std::size_t needed = test_.kind == Kind::kNotEmpty ? 1 : text_.size() + 1;
-      if (const std::optional<std::string_view> text = store::CurrentText(test_.field, needed))
-        return test_.kind == Kind::kNotEmpty ? !text->empty() : *text == text_;
+      if (test_.kind != Kind::kNotEmpty) {
+        if (const std::optional<bool> is = store::CurrentTextIs(test_.field, text_)) return *is;
+      } else if (const std::optional<std::string_view> text = store::CurrentText(test_.field, 1)) {
+        return !text->empty();
+      }
     }
     if (test_.kind == Kind::kInDateRange) {
       // Read where it lies too: the date tests of the date query and the

@@ -327,12 +327,13 @@ Outcome FillWithCommands(store::DatabaseList& list, const ListFill& fill) {
 }
 
 // A test on the current record as the desk's list fill makes it: a text
-// field compared where it lies (CurrentText), anything else as a value.
+// field compared where it lies (CurrentTextIs, CurrentText), anything else
+// as a value.
 bool HoldsOnCurrent(store::DatabaseList& list, const Test& test) {
-  if (test.kind != Test::kInRange) {
-    const std::size_t needed = test.kind == Test::kEquals ? test.text.size() + 1 : 1;
-    if (auto text = list.CurrentText(test.field, needed))
-      return test.kind == Test::kEquals ? *text == test.text : !text->empty();
+  if (test.kind == Test::kEquals) {
+    if (const std::optional<bool> is = list.CurrentTextIs(test.field, test.text)) return *is;
+  } else if (test.kind != Test::kInRange) {
+    if (auto text = list.CurrentText(test.field, 1)) return !text->empty();
   }
   return Holds(test, list.ReadField(Value::Int(test.field)));
 }

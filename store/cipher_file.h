@@ -45,6 +45,13 @@ class CipherFile {
     else if (!stored.empty())
       std::memcpy(out.data(), stored.data(), stored.size());
   }
+  // Whether stored bytes that lie at `offset` decipher to `plain` (of the
+  // same size).
+  bool Deciphers(std::uint64_t offset, std::span<const std::uint8_t> stored,
+                 std::span<const std::uint8_t> plain) {
+    if (cipher_) return cipher_->Deciphers(offset, stored, plain);
+    return stored.empty() || std::memcmp(stored.data(), plain.data(), stored.size()) == 0;
+  }
   // Asks for the keystream of `offset` to be fetched ahead of Decipher.
   void PrefetchKeystream(std::uint64_t offset) const {
     if (cipher_) cipher_->Prefetch(offset);

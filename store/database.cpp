@@ -37,8 +37,11 @@ constexpr std::uint64_t kWarmBytes = std::uint64_t{8} << 20;
 // The piece made ready at a time: a chunk of the keystream cache file.
 constexpr std::uint64_t kWarmStep = std::uint64_t{1} << 20;
 // How many records ahead of the one being read a ScanAsCurrent fetches its
-// fields into the processor's cache.
+// fields into the processor's cache, with their page keystreams or, where a
+// field's keystreams lie side by side, alone: then fewer fetches are under
+// way per record, and more records' can be.
 constexpr std::size_t kReadAheadRecords = 4;
+constexpr std::size_t kReadAheadFieldOnly = 8;
 // How long reading the record count waits for another process's header lock.
 constexpr std::uint32_t kNoWait = 0;
 constexpr int kPasswordAttempts = 3;
@@ -919,21 +922,31 @@ ErrorNumber Database::FieldOfRecord(std::span<const std::uint8_t> record, std::s
   return result;
 }
 
-bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most, bool to_first_nul) {
-  if (!FitsInRecord(f)) return false;
-  const std::size_t width = std::min(static_cast<std::size_t>(f.StoredWidth()), most);
+std::optional<Database::StoredBytes> Database::StoredField(const FieldDescriptor& f,
+                                                           std::size_t width, bool keystream_too) {
   const std::uint8_t* stored = image_ + f.offset;
   const auto in_batch = static_cast<std::size_t>(stored - raw_batch_.bytes);
   const std::uint64_t offset = raw_batch_.offset + in_batch;
-  if (CutOffInView(offset + width)) return false;
+  if (CutOffInView(offset + width)) return std::nullopt;
   // The walk waits mostly for bytes no processor cache holds. The same
   // field of a record a few ahead is likely read next: it and its keystream
   // are fetched meanwhile.
-  const std::size_t ahead = kReadAheadRecords * static_cast<std::size_t>(record_size_);
+  const std::size_t ahead = (keystream_too ? kReadAheadRecords : kReadAheadFieldOnly) *
+                            static_cast<std::size_t>(record_size_);
   if (in_batch + ahead + width <= raw_batch_.size) {
     __builtin_prefetch(stored + ahead);
-    file_.PrefetchKeystream(offset + ahead);
+    if (keystream_too) file_.PrefetchKeystream(offset + ahead);
   }
+  return StoredBytes{stored, offset};
+}
+
+bool Database::DecipherStoredField(const FieldDescriptor& f, std::size_t most, bool to_first_nul) {
+  if (!FitsInRecord(f)) return false;
+  const std::size_t width = std::min(static_cast<std::size_t>(f.StoredWidth()), most);
+  const std::optional<StoredBytes> at = StoredField(f, width);
+  if (!at) return false;
+  const std::uint8_t* stored = at->bytes;
+  const std::uint64_t offset = at->offset;
   constexpr std::size_t kFirstStep = 32;
   if (!to_first_nul || width <= kFirstStep) {
     // Copied and deciphered in one pass; a text within the first step needs
@@ -1001,6 +1014,64 @@ std::optional<std::string_view> Database::TextOfCurrent(std::size_t field, std::
   std::size_t length = 0;
   while (length < field_bytes_.size() && field_bytes_[length] != 0) ++length;
   return std::string_view(reinterpret_cast<const char*>(field_bytes_.data()), length);
+}
+
+std::optional<bool> Database::CurrentTextIs(std::size_t field, const std::string& wanted) {
+  const FieldDescriptor& f = fields_[field];
+  if (f.type != FieldType::kText || image_ == nullptr) return std::nullopt;
+  // A text ends at its first 0 byte, so one that holds a 0 byte is left to
+  // the reader, as is a record already plain in memory.
+  if (!raw_batch_.Holds(image_) || plain_image_ == image_ ||
+      wanted.find('\0') != std::string::npos) {
+    const std::optional<std::string_view> text = TextOfCurrent(field, wanted.size() + 1);
+    if (!text) return std::nullopt;
+    return *text == wanted;
+  }
+  if (!FitsInRecord(f)) return std::nullopt;
+  const auto width = static_cast<std::size_t>(f.StoredWidth());
+  // The text and its ending 0 byte, unless it fills the field.
+  const std::size_t compared = std::min(width, wanted.size() + 1);
+  // In a walk, the field's keystreams side by side, when they are kept.
+  FieldKeystreams* keystreams =
+      compared <= FieldKeystreams::kBytes && batch_.end > 0 ? FieldKeystreamsOf(field) : nullptr;
+  const std::optional<StoredBytes> at = StoredField(f, compared, keystreams == nullptr);
+  if (!at) return std::nullopt;
+  if (wanted.size() > width) return false;
+  const auto* plain = reinterpret_cast<const std::uint8_t*>(wanted.c_str());
+  if (keystreams != nullptr) {
+    const std::uint64_t record = (at->offset - data_start_ - static_cast<std::uint64_t>(f.offset)) /
+                                 static_cast<std::uint64_t>(record_size_);
+    if (const std::uint8_t* key = keystreams->Of(record, static_cast<std::uint64_t>(batch_.end))) {
+      for (std::size_t k = 0; k < compared; ++k)
+        if ((at->bytes[k] ^ key[k]) != plain[k]) return false;
+      return true;
+    }
+  }
+  return file_.Deciphers(at->offset, {at->bytes, compared}, {plain, compared});
+}
+
+FieldKeystreams* Database::FieldKeystreamsOf(std::size_t field) {
+  // Records closer together share their lines of the page keystreams.
+  constexpr std::int32_t kLeastRecordSize = 256;
+  if (record_size_ < kLeastRecordSize) return nullptr;
+  if (field_keystreams_.size() != fields_.size()) field_keystreams_.resize(fields_.size());
+  FieldKeystreamsSlot& slot = field_keystreams_[field];
+  if (!slot.tried) {
+    slot.tried = true;
+    const std::shared_ptr<PageCipher> cipher = file_.cipher();
+    // Only beside the cache file of a big file's page keystreams.
+    const std::string folder = cipher ? cipher->CacheFolderInUse() : std::string();
+    if (!folder.empty())
+      slot.keystreams =
+          FieldKeystreams::Open(folder, cipher->digest_text(),
+                                data_start_ + static_cast<std::uint64_t>(fields_[field].offset),
+                                static_cast<std::uint64_t>(record_size_),
+                                [cipher](std::uint64_t offset, std::span<std::uint8_t> out) {
+                                  std::fill(out.begin(), out.end(), std::uint8_t{0});
+                                  cipher->Apply(offset, out);
+                                });
+  }
+  return slot.keystreams.get();
 }
 
 std::optional<double> Database::NumberOfCurrent(std::size_t field) {

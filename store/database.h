@@ -23,6 +23,7 @@
 #include "runtime/value.h"
 #include "store/cipher_file.h"
 #include "store/errors.h"
+#include "store/field_keystreams.h"
 #include "store/format.h"
 #include "store/locks.h"
 #include "store/long_value_file.h"
@@ -172,6 +173,9 @@ class Database {
   // are deciphered: a test for equality with a text of n bytes needs n + 1.
   std::optional<std::string_view> TextOfCurrent(
       std::size_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
+  // Whether that text is `wanted`, compared where the field lies without
+  // deciphering a copy of it; nullopt where TextOfCurrent would be.
+  std::optional<bool> CurrentTextIs(std::size_t field, const std::string& wanted);
   // A number or date-time field of the record under test as ReadField's
   // value gives it as a number (date-times clamped alike), without making a
   // value: from the deciphered copy (DecipherCurrentRecord) when there is
@@ -252,6 +256,16 @@ class Database {
   // Field `field` of the record image_ points to inside raw_batch_,
   // deciphering only the field's bytes.
   ErrorNumber FieldOfStoredImage(std::size_t field, runtime::Value& out);
+  // The first `width` bytes of field `f` of that record, as stored, and
+  // their file offset; nullopt when they are not there to read. The same
+  // field of a record a few ahead is fetched meanwhile, with its page
+  // keystream unless `keystream_too` is false.
+  struct StoredBytes {
+    const std::uint8_t* bytes;
+    std::uint64_t offset;
+  };
+  std::optional<StoredBytes> StoredField(const FieldDescriptor& f, std::size_t width,
+                                         bool keystream_too = true);
   // The first `most` bytes (at most) of field `f` of that record,
   // deciphered into field_bytes_; false when they are not there to read.
   // With `to_first_nul`, a text's bytes are deciphered a few dozen at a
@@ -326,6 +340,16 @@ class Database {
   // Scans now looking at view_, which stays while there are any.
   int viewing_scans_ = 0;
   std::vector<std::uint8_t> field_bytes_;
+  // Per field, the keystreams of a text field that walks compare in every
+  // record, side by side (FieldKeystreamsOf); opened on first use.
+  struct FieldKeystreamsSlot {
+    bool tried = false;
+    std::unique_ptr<FieldKeystreams> keystreams;
+  };
+  std::vector<FieldKeystreamsSlot> field_keystreams_;
+  // Those of field `field`, where its file is big and its records far
+  // apart enough for them to pay; nullptr where not.
+  FieldKeystreams* FieldKeystreamsOf(std::size_t field);
   // The record at plain_image_ (when that is image_), deciphered whole.
   std::vector<std::uint8_t> plain_record_;
   const std::uint8_t* plain_image_ = nullptr;

@@ -279,6 +279,15 @@ std::optional<std::string_view> DatabaseList::CurrentText(std::int32_t field, st
   return text;
 }
 
+std::optional<bool> DatabaseList::CurrentTextIs(std::int32_t field, const std::string& wanted) {
+  Database* db = current();
+  if (db == nullptr || field < 1 || static_cast<std::size_t>(field) > db->fields().size())
+    return std::nullopt;
+  const std::optional<bool> is = db->CurrentTextIs(static_cast<std::size_t>(field - 1), wanted);
+  if (is) last_error = error::kOk;
+  return is;
+}
+
 std::optional<double> DatabaseList::CurrentNumber(std::int32_t field) {
   Database* db = current();
   if (db == nullptr || field < 1 || static_cast<std::size_t>(field) > db->fields().size() ||

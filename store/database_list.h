@@ -88,6 +88,9 @@ class DatabaseList {
   // must be asked instead.
   std::optional<std::string_view> CurrentText(
       std::int32_t field, std::size_t most = std::numeric_limits<std::size_t>::max());
+  // Whether that text field is `wanted`, compared without a copy
+  // (Database::CurrentTextIs); nullopt when ReadField must be asked instead.
+  std::optional<bool> CurrentTextIs(std::int32_t field, const std::string& wanted);
   // Double field `field` (1-based) of the record under test, without
   // making a value of it (Database::NumberOfCurrent); nullopt for a field of
   // another type or when ReadField must be asked instead.

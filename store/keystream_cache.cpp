@@ -5,8 +5,6 @@
 #include <cstring>
 #include <thread>
 
-#include "store/md5.h"
-
 namespace store {
 namespace {
 
@@ -28,11 +26,6 @@ constexpr std::uint64_t kChunkStride = kChunkBytes + 8 * kChunkLines;
 // Where chunk `chunk` begins in the file.
 constexpr std::uint64_t ChunkStart(std::uint64_t chunk) {
   return kHeadBytes + chunk * kChunkStride;
-}
-
-Md5Digest DigestOf(const std::string& label, const std::string& digest) {
-  const std::string text = label + digest;
-  return Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 std::uint64_t Load64(const std::uint8_t* bytes) {
@@ -72,10 +65,32 @@ std::uint64_t FilledEnd(std::span<std::uint8_t> head) {
 
 }  // namespace
 
+Md5Digest LabelledDigest(const std::string& label, const std::string& digest) {
+  const std::string text = label + digest;
+  return Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+// Two running sums of the line's words, mixed with the line's place and the
+// password, as for a chunk.
+std::uint64_t KeystreamLineCheck(std::uint64_t password_check, std::uint64_t line,
+                                 const std::uint8_t* bytes) {
+  std::uint64_t s1 = 1, s2 = 0;
+  for (std::size_t at = 0; at < 64; at += 8) {
+    s1 += Load64(bytes + at);
+    s2 += s1;
+  }
+  std::uint64_t h = password_check ^ (line * 0x9E3779B97F4A7C15u);
+  h = (h ^ s1) * 0xFF51AFD7ED558CCDu;
+  h ^= h >> 33;
+  h = (h ^ s2) * 0xC4CEB9FE1A85EC53u;
+  h ^= h >> 33;
+  return h | 1;
+}
+
 std::string KeystreamCache::FileName(const std::string& digest) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string name = "keystreams-";
-  for (std::uint8_t byte : DigestOf("file name of the page keystreams of ", digest)) {
+  for (std::uint8_t byte : LabelledDigest("file name of the page keystreams of ", digest)) {
     name += kHex[byte >> 4];
     name += kHex[byte & 15];
   }
@@ -108,7 +123,7 @@ std::unique_ptr<KeystreamCache> KeystreamCache::Open(const std::string& folder,
   if (!file) return nullptr;
   auto refiller = std::make_unique<Refiller>(Refiller{alone, alone_context});
   file->SetRefill(&RefillPage, refiller.get(), kHeadBytes, kChunkStride);
-  const Md5Digest check = DigestOf("check of the page keystreams of ", digest);
+  const Md5Digest check = LabelledDigest("check of the page keystreams of ", digest);
   const auto header = Header(check);
   // A new file, or one cut short, another damaged or another password's, is
   // made afresh, and only by a desk that has it alone: another desk may
@@ -174,20 +189,10 @@ std::uint64_t KeystreamCache::ChunkCheck(std::uint64_t chunk,
   return h | 1;
 }
 
-// The same sums over one line, mixed with the line's place in the whole
-// keystream and the password.
+// `line` is counted from the first line of page 0 of the whole keystream.
 std::uint64_t KeystreamCache::LineCheck(std::uint64_t line, const std::uint8_t* bytes) const {
-  std::uint64_t s1 = 1, s2 = 0;
-  for (std::size_t at = 0; at < kLineBytes; at += 8) {
-    s1 += Load64(bytes + at);
-    s2 += s1;
-  }
-  std::uint64_t h = password_check_ ^ (line * 0x9E3779B97F4A7C15u);
-  h = (h ^ s1) * 0xFF51AFD7ED558CCDu;
-  h ^= h >> 33;
-  h = (h ^ s2) * 0xC4CEB9FE1A85EC53u;
-  h ^= h >> 33;
-  return h | 1;
+  static_assert(kLineBytes == 64);
+  return KeystreamLineCheck(password_check_, line, bytes);
 }
 
 std::span<const std::uint8_t> KeystreamCache::FilledChunk(std::uint64_t page) {

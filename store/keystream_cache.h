@@ -25,8 +25,17 @@
 #include <vector>
 
 #include "platform/mapped_file.h"
+#include "store/md5.h"
 
 namespace store {
+
+// The MD5 of `label` followed by a password's digest text: names and check
+// values of the files of keystreams derived from that password.
+Md5Digest LabelledDigest(const std::string& label, const std::string& digest);
+// A check value of 64 keystream bytes, line `line` of their file, mixed
+// with `password_check`; never 0, which marks a line not filled yet.
+std::uint64_t KeystreamLineCheck(std::uint64_t password_check, std::uint64_t line,
+                                 const std::uint8_t* bytes);
 
 class KeystreamCache {
  public:

@@ -262,6 +262,25 @@ void PageCipher::ApplyTo(std::uint64_t offset, std::span<const std::uint8_t> fro
   }
 }
 
+bool PageCipher::Deciphers(std::uint64_t offset, std::span<const std::uint8_t> stored,
+                           std::span<const std::uint8_t> plain) {
+  std::size_t done = 0;
+  if (offset < kClearPrefix) {
+    done = static_cast<std::size_t>(std::min<std::uint64_t>(kClearPrefix - offset, stored.size()));
+    if (std::memcmp(stored.data(), plain.data(), done) != 0) return false;
+  }
+  while (done < stored.size()) {
+    const std::uint64_t at = offset + done;
+    const auto in_page = static_cast<std::size_t>(at % kCipherPageSize);
+    const std::size_t n = std::min<std::size_t>(stored.size() - done, kCipherPageSize - in_page);
+    const std::uint8_t* key = PageKeystream(at / kCipherPageSize, in_page, n) + in_page;
+    for (std::size_t k = 0; k < n; ++k)
+      if ((stored[done + k] ^ key[k]) != plain[done + k]) return false;
+    done += n;
+  }
+  return true;
+}
+
 std::shared_ptr<PageCipher> CipherPool::For(const std::string& password) {
   auto& cipher = ciphers_[password];
   if (!cipher) cipher = std::make_shared<PageCipher>(password, cache_folder_);

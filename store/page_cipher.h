@@ -52,6 +52,11 @@ class PageCipher {
   // a copy and its deciphering in one pass.
   void ApplyTo(std::uint64_t offset, std::span<const std::uint8_t> from,
                std::span<std::uint8_t> to);
+  // Whether `stored`, which lies at file offset `offset`, deciphers to
+  // `plain` (of the same size), with no copy made: a test run on every
+  // record of a file stops at the first byte that differs.
+  bool Deciphers(std::uint64_t offset, std::span<const std::uint8_t> stored,
+                 std::span<const std::uint8_t> plain);
 
   // Asks the processor to fetch the keystream that meets file offset
   // `offset` into its cache ahead of use, when it is already at hand;
@@ -83,6 +88,9 @@ class PageCipher {
   // latter where the first touch of a mapped page is cheap. Only on the
   // thread that deciphers; the threads verifying ahead do not look at it.
   void ReadUnreadyChunks(bool reads) { read_unready_chunks_ = reads; }
+  // Where a big file's keystreams are kept, once NoteFileSize has said they
+  // come from the cache file there; else empty.
+  std::string CacheFolderInUse() const { return cache_ ? cache_folder_ : std::string(); }
 
  private:
   using Page = std::array<std::uint8_t, kCipherPageSize>;

@@ -46,6 +46,9 @@ inline std::optional<std::string_view> CurrentText(
     std::int32_t field, std::size_t most = std::numeric_limits<std::size_t>::max()) {
   return Databases().CurrentText(field, most);
 }
+inline std::optional<bool> CurrentTextIs(std::int32_t field, const std::string& wanted) {
+  return Databases().CurrentTextIs(field, wanted);
+}
 inline std::optional<double> CurrentNumber(std::int32_t field) {
   return Databases().CurrentNumber(field);
 }

@@ -13,6 +13,7 @@
 #include "store/keystream_cache.h"
 #include "store/page_cipher.h"
 #include "tests/support/file_mode.h"
+#include "tests/support/flip_byte.h"
 #include "tests/support/temp_dir.h"
 
 namespace store {
@@ -62,15 +63,7 @@ std::uint64_t LineCheckOffset(std::uint64_t page, std::uint64_t at, std::uint64_
   return ChunkOffset(page) + KeystreamCache::kChunkBytes + 8 * line + k;
 }
 
-void FlipByte(const fs::path& file, std::uint64_t offset) {
-  std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
-  stream.seekg(static_cast<std::streamoff>(offset));
-  char byte = 0;
-  stream.read(&byte, 1);
-  stream.seekp(static_cast<std::streamoff>(offset));
-  byte = static_cast<char>(byte ^ 0x5a);
-  stream.write(&byte, 1);
-}
+using testing_support::FlipByte;
 
 TEST(KeystreamCache, FirstAndLaterRunsDecipherAsWithoutIt) {
   testing_support::TempDir dir;

@@ -10,8 +10,11 @@
 #include "child_process.h"
 #include "faulty_file.h"
 #include "store/database_list.h"
+#include "store/field_keystreams.h"
+#include "store/page_cipher.h"
 #include "store_test_util.h"
 #include "tests/support/file_mode.h"
+#include "tests/support/flip_byte.h"
 
 namespace store {
 namespace {
@@ -329,6 +332,38 @@ TEST_F(ScanViewTest, ViewAndReadsVisitTheSameRecordsWithTheSameFields) {
   ExpectSameWalk(WalkAsCurrent(viewed_), read);
   // Outside a walk there is no record to read in place.
   EXPECT_EQ(viewed_.CurrentText(1), std::nullopt);
+}
+
+// A text compared where it lies (with the field's keystreams side by side,
+// the file being big and its records far apart) is found as ReadField
+// finds it, also once those keystreams are damaged.
+TEST_F(ScanViewTest, TextsComparedInPlaceMatchAsTheyRead) {
+  const Database& db = *viewed_.current();
+  const std::string folder = DefaultKeystreamFolder();
+  const auto side_by_side =
+      std::filesystem::path(folder) /
+      FieldKeystreams::FileName(DigestText(kPassword),
+                                db.data_start() + static_cast<std::uint64_t>(db.fields()[0].offset),
+                                static_cast<std::uint64_t>(db.record_size()));
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(viewed_.ScanAsCurrent([&](std::int32_t index) {
+      const std::string name = Numbered("n", index);
+      EXPECT_EQ(viewed_.CurrentTextIs(1, name), true) << index;
+      EXPECT_EQ(viewed_.CurrentTextIs(1, Numbered("n", index + 1)), false) << index;
+      EXPECT_EQ(viewed_.CurrentTextIs(1, name.substr(0, 1)), false) << index;
+      EXPECT_EQ(viewed_.CurrentTextIs(1, name + "x"), false) << index;
+      EXPECT_EQ(viewed_.CurrentTextIs(1, std::string(13, 'n')), false) << "wider than the field";
+      // Wider than what is kept side by side, up to a text that fills its field.
+      EXPECT_EQ(viewed_.CurrentTextIs(
+                    4, index % 5 == 0 ? std::string(kPadWidth, 'p') : Numbered("pad", index)),
+                true)
+          << index;
+      return true;
+    }));
+    if (folder.empty()) break;
+    ASSERT_TRUE(std::filesystem::exists(side_by_side));
+    testing_support::FlipByte(side_by_side, 4096 + 64 * 3 + 5);  // record 12's keystreams
+  }
 }
 
 // A listed record deciphered whole reads as field by field, and a write
