@@ -112,6 +112,14 @@ const std::uint8_t* FieldKeystreams::Of(std::uint64_t record, std::uint64_t reco
     std::uint8_t* bytes = block + line % kBlockLines * kLineBytes;
     std::atomic_ref<std::uint64_t> check(*reinterpret_cast<std::uint64_t*>(
         block + kBlockLines * kLineBytes + line % kBlockLines * 8));
+    // The lines a walk needs next, and their check values, fetched ahead.
+    constexpr std::uint64_t kAhead = 8;
+    const std::uint64_t next = line + kAhead;
+    if ((next / kBlockLines + 1) * kBlockBytes <= blocks_.size()) {
+      std::uint8_t* next_block = blocks_.data() + next / kBlockLines * kBlockBytes;
+      __builtin_prefetch(next_block + next % kBlockLines * kLineBytes);
+      __builtin_prefetch(next_block + kBlockLines * kLineBytes + next % kBlockLines * 8);
+    }
     // Verified as copied: the file may change under the mapping, the copy
     // cannot.
     std::memcpy(copy_, bytes, kLineBytes);
