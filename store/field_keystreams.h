@@ -6,14 +6,17 @@
 //
 // Derived data, like the page keystream cache: a line's bytes are used only
 // from a copy whose check value has passed in this process; a line that
-// is missing, damaged or stale is taken from the cipher again and written
-// back. The bytes only ever serve to compare a field with a text, never to
-// write one, and a file made for another password or layout is ignored.
+// is missing or damaged is taken from the cipher again and written back.
+// Like the page keystreams, the bytes depend only on the password and the
+// records' layout, never on what the records hold. They only ever serve to
+// compare a field with a text, never to write one.
 //
-// Layout: a 4096-byte header (magic, layout version, the field's offset in
-// record 0 and the records' size, a check value of the password), then
-// blocks of 64 lines of 64 bytes (four records of kBytes each) followed by
-// the lines' 8-byte check values.
+// Layout: a 4096-byte header (magic, layout version, lines per block, a
+// check value of the password and the field's place, which also keys the
+// lines' checks: another layout's lines never pass), then blocks of 64
+// lines of 64 bytes (four records of kBytes each) followed by the lines'
+// 8-byte check values. The field's offset in record 0 and the records'
+// size are part of the file's name.
 #pragma once
 
 #include <cstdint>
