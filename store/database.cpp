@@ -353,6 +353,7 @@ ErrorNumber Database::Open(const OpenRequest& request, const DatabaseEnvironment
   db->alias_ = request.alias;
   db->header_ = header;
   db->fields_ = std::move(fields);
+  db->field_keystreams_.resize(db->fields_.size());
   db->record_size_ = record_size;
   db->data_start_ = data_start;
   db->cursor_ = 0;
@@ -1054,7 +1055,6 @@ FieldKeystreams* Database::FieldKeystreamsOf(std::size_t field) {
   // Records closer together share their lines of the page keystreams.
   constexpr std::int32_t kLeastRecordSize = 256;
   if (record_size_ < kLeastRecordSize) return nullptr;
-  if (field_keystreams_.size() != fields_.size()) field_keystreams_.resize(fields_.size());
   FieldKeystreamsSlot& slot = field_keystreams_[field];
   if (!slot.tried) {
     slot.tried = true;

@@ -20,16 +20,6 @@ constexpr std::uint64_t kBlockRecords = kBlockLines * kRecordsPerLine;
 // A block's lines, then their check values.
 constexpr std::uint64_t kBlockBytes = kBlockLines * (kLineBytes + 8);
 
-std::string Hex(std::span<const std::uint8_t> bytes) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    text += kHex[byte >> 4];
-    text += kHex[byte & 15];
-  }
-  return text;
-}
-
 // The field's place and the records' size, as the file's names and checks
 // tell them.
 std::string Layout(std::uint64_t first, std::uint64_t stride) {
@@ -44,7 +34,7 @@ void LeaveZeros(void*, std::uint64_t, std::span<std::uint8_t>) {}
 std::string FieldKeystreams::FileName(const std::string& digest, std::uint64_t first,
                                       std::uint64_t stride) {
   return "field-keystreams-" +
-         Hex(LabelledDigest("file name of the field keystreams of ", digest)) + "-" +
+         HexText(LabelledDigest("file name of the field keystreams of ", digest)) + "-" +
          Layout(first, stride);
 }
 

@@ -88,13 +88,7 @@ std::uint64_t KeystreamLineCheck(std::uint64_t password_check, std::uint64_t lin
 }
 
 std::string KeystreamCache::FileName(const std::string& digest) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string name = "keystreams-";
-  for (std::uint8_t byte : LabelledDigest("file name of the page keystreams of ", digest)) {
-    name += kHex[byte >> 4];
-    name += kHex[byte & 15];
-  }
-  return name;
+  return "keystreams-" + HexText(LabelledDigest("file name of the page keystreams of ", digest));
 }
 
 void KeystreamCache::RefillPage(void* refiller, std::uint64_t offset,

@@ -78,4 +78,15 @@ Md5Digest Md5(std::span<const std::uint8_t> message) {
   return digest;
 }
 
+std::string HexText(std::span<const std::uint8_t> bytes) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * bytes.size());
+  for (std::uint8_t byte : bytes) {
+    text += kHex[byte >> 4];
+    text += kHex[byte & 15];
+  }
+  return text;
+}
+
 }  // namespace store

@@ -25,13 +25,7 @@ std::span<const std::uint8_t> Bytes(std::string_view text) {
 }  // namespace
 
 std::string DigestText(std::string_view password) {
-  Md5Digest digest = Md5(Bytes(password));
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string text;
-  for (std::uint8_t byte : digest) {
-    text += kHex[byte >> 4];
-    text += kHex[byte & 15];
-  }
+  std::string text = HexText(Md5(Bytes(password)));
   for (std::size_t k = 0; k + 1 < text.size(); k += 2) std::swap(text[k], text[k + 1]);
   std::reverse(text.begin(), text.end());
   return text;
